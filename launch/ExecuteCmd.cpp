@@ -1,0 +1,180 @@
+#include "ExecuteCmd.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#ifdef Q_OS_WIN
+#include <QWinEventNotifier>
+#include <qt_windows.h>
+#endif
+
+namespace vantrel {
+
+namespace {
+
+QStringList CandidateNames(const QString& name) {
+    QStringList names{name};
+    const QString exe = QStringLiteral(".exe");
+    if (name.endsWith(exe, Qt::CaseInsensitive) && name.size() > exe.size()) {
+        names << name.left(name.size() - exe.size());
+    }
+    return names;
+}
+
+bool IsWindowsProgram(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+}
+
+} // namespace
+
+QStringList SplitCommandLine(const QString& commandLine) {
+    QStringList arguments;
+    QString current;
+    bool inQuotes = false;
+    bool inArgument = false;
+    for (const QChar c : commandLine) {
+        if (c == u'"') {
+            inQuotes = !inQuotes;
+            inArgument = true;
+        } else if (c == u' ' && !inQuotes) {
+            if (inArgument) {
+                arguments << current;
+                current.clear();
+                inArgument = false;
+            }
+        } else {
+            current += c;
+            inArgument = true;
+        }
+    }
+    if (inArgument) {
+        arguments << current;
+    }
+    return arguments;
+}
+
+ProgramLocation FindProgram(const QString& name, const QString& ownFolder, const QString& pathVariable) {
+    ProgramLocation location;
+    QStringList folders{ownFolder};
+    for (const QString& folder : pathVariable.split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+        folders << folder;
+    }
+    for (const QString& folder : folders) {
+        location.searched << QDir::toNativeSeparators(folder);
+        for (const QString& candidate : CandidateNames(name)) {
+            const QFileInfo info(QDir(folder).filePath(candidate));
+            if (!info.isFile()) {
+                continue;
+            }
+            const bool windowsProgram = IsWindowsProgram(info.filePath());
+            if (!windowsProgram && !info.isExecutable()) {
+                continue;
+            }
+            location.path = info.absoluteFilePath();
+            if (windowsProgram) {
+                location.interpreter = QStandardPaths::findExecutable(QStringLiteral("wine"));
+                if (location.interpreter.isEmpty()) {
+                    location.problem = QStringLiteral("%1 is a Windows program, and wine, which would run it, "
+                                                      "was not found on PATH.")
+                                           .arg(QDir::toNativeSeparators(location.path));
+                }
+            }
+            return location;
+        }
+    }
+    location.problem = QStringLiteral("%1 was not found.").arg(name);
+    return location;
+}
+
+#ifndef Q_OS_WIN
+
+RunOutcome RunAndWait(const QString& commandLine) {
+    QStringList arguments = SplitCommandLine(commandLine);
+    RunOutcome outcome;
+    outcome.program = arguments.value(0);
+    if (arguments.isEmpty()) {
+        outcome.reason = QStringLiteral("The command line is empty.");
+        return outcome;
+    }
+    const ProgramLocation location =
+        FindProgram(arguments.takeFirst(), QCoreApplication::applicationDirPath(), qEnvironmentVariable("PATH"));
+    if (!location.problem.isEmpty()) {
+        outcome.reason = location.problem;
+        outcome.searched = location.searched;
+        return outcome;
+    }
+    if (!location.interpreter.isEmpty()) {
+        arguments.prepend(location.path);
+    }
+
+    QProcess process;
+    process.setProgram(location.interpreter.isEmpty() ? location.path : location.interpreter);
+    process.setArguments(arguments);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setInputChannelMode(QProcess::ForwardedInputChannel);
+
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            loop.quit();
+        }
+    });
+    process.start();
+    if (process.state() != QProcess::NotRunning) {
+        loop.exec();
+    }
+    if (process.error() == QProcess::FailedToStart) {
+        outcome.reason = QStringLiteral("%1 could not be started: %2")
+                             .arg(QDir::toNativeSeparators(location.path), process.errorString());
+        return outcome;
+    }
+    outcome.kind = process.exitStatus() == QProcess::CrashExit ? RunOutcome::Kind::Crashed : RunOutcome::Kind::Exited;
+    outcome.exitStatus = process.exitCode();
+    return outcome;
+}
+
+#else
+
+// Windows: the line goes to the system as it stands; the system finds the program and splits the line.
+RunOutcome RunAndWait(const QString& commandLine) {
+    RunOutcome outcome;
+    outcome.program = SplitCommandLine(commandLine).value(0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    std::wstring line = commandLine.toStdWString();
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                        &info)) {
+        outcome.reason =
+            QStringLiteral("%1 could not be started (system error %2).").arg(outcome.program).arg(GetLastError());
+        outcome.searched << QCoreApplication::applicationDirPath() << QDir::currentPath()
+                         << QStringLiteral("the Windows system folders")
+                         << qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+        return outcome;
+    }
+    QEventLoop loop;
+    QWinEventNotifier notifier(info.hProcess);
+    QObject::connect(&notifier, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
+    if (WaitForSingleObject(info.hProcess, 0) != WAIT_OBJECT_0) {
+        loop.exec();
+    }
+    DWORD status = 0;
+    GetExitCodeProcess(info.hProcess, &status);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    // Exception codes (0xC0000005 and kin) are how a crashed Windows program ends.
+    outcome.kind = (status & 0xC0000000U) == 0xC0000000U ? RunOutcome::Kind::Crashed : RunOutcome::Kind::Exited;
+    outcome.exitStatus = static_cast<int>(status);
+    return outcome;
+}
+
+#endif
+
+} // namespace vantrel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace vantrel {
+
+// How one run of NodeBuilder ended.
+struct RunOutcome final {
+    enum class Kind { Exited, Crashed, NotStarted };
+    Kind kind{Kind::NotStarted};
+    int exitStatus{};     // Exited: the program's exit status
+    QString program;      // the name the command line asked for
+    QString reason;       // NotStarted: why, in words for the user
+    QStringList searched; // NotStarted: the folders that were searched
+};
+
+// Where a program named on a command line was found, and how to start it.
+struct ProgramLocation final {
+    QString path;         // the file that was found; empty when none was
+    QString interpreter;  // wine, for a Windows program; empty otherwise
+    QStringList searched; // every folder that was looked in, in order
+    QString problem;      // why it cannot be started; empty when it can
+};
+
+// Splits a command line into arguments: blanks separate them, a double-quoted stretch is part of
+// one argument with its quotes removed, nothing else is special.
+QStringList SplitCommandLine(const QString& commandLine);
+
+// Looks for `name` first in `ownFolder`, then in each folder of `pathVariable`; in each folder the name
+// as written, then without ".exe". A Windows program found there is started through wine from PATH.
+ProgramLocation FindProgram(const QString& name, const QString& ownFolder, const QString& pathVariable);
+
+// Starts the program that the command line names, with the front end's environment, current folder and
+// standard handles, and returns once it has ended. Events keep flowing meanwhile so windows repaint;
+// keeping input away from them during the run is the caller's job.
+RunOutcome RunAndWait(const QString& commandLine);
+
+} // namespace vantrel

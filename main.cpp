@@ -1,0 +1,11 @@
+#include "Form1.h"
+#include "UserSettingsStore.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    vantrel::Form1 window(std::make_unique<vantrel::UserSettingsStore>());
+    window.show();
+    return QApplication::exec();
+}

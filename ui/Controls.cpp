@@ -1,0 +1,110 @@
+#include "Controls.h"
+
+#include "BuildOptions.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace vantrel {
+
+namespace {
+
+struct ButtonElements final {
+    QStyle::PrimitiveElement indicator;
+    QStyle::SubElement indicatorRect;
+    QStyle::SubElement contentsRect;
+};
+
+constexpr ButtonElements kCheckBoxElements{QStyle::PE_IndicatorCheckBox, QStyle::SE_CheckBoxIndicator,
+                                           QStyle::SE_CheckBoxContents};
+constexpr ButtonElements kOptionButtonElements{QStyle::PE_IndicatorRadioButton, QStyle::SE_RadioButtonIndicator,
+                                               QStyle::SE_RadioButtonContents};
+
+QRect CaptionRectOf(const QAbstractButton* button, const QStyleOptionButton& option, const ButtonElements& elements) {
+    return button->style()->subElementRect(elements.contentsRect, &option, button);
+}
+
+void PaintWrapped(QAbstractButton* button, const QStyleOptionButton& option, const ButtonElements& elements) {
+    QStylePainter painter(button);
+    QStyleOptionButton indicator = option;
+    indicator.rect = button->style()->subElementRect(elements.indicatorRect, &option, button);
+    painter.drawPrimitive(elements.indicator, indicator);
+
+    const QRect captionRect = CaptionRectOf(button, option, elements);
+    painter.drawItemText(captionRect, kCaptionFlags, option.palette, button->isEnabled(), option.text,
+                         QPalette::WindowText);
+    if (button->hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(button);
+        focus.rect = option.fontMetrics.boundingRect(captionRect, kCaptionFlags, option.text).adjusted(-1, 0, 1, 0);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+} // namespace
+
+QRect ClassicCheckBox::CaptionRect() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return CaptionRectOf(this, option, kCheckBoxElements);
+}
+
+void ClassicCheckBox::paintEvent(QPaintEvent* /*event*/) {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    PaintWrapped(this, option, kCheckBoxElements);
+}
+
+bool ClassicCheckBox::hitButton(const QPoint& pos) const {
+    return rect().contains(pos);
+}
+
+void ClassicCheckBox::nextCheckState() {
+    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    setTristate(false);
+}
+
+QRect ClassicOptionButton::CaptionRect() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return CaptionRectOf(this, option, kOptionButtonElements);
+}
+
+void ClassicOptionButton::paintEvent(QPaintEvent* /*event*/) {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    PaintWrapped(this, option, kOptionButtonElements);
+}
+
+bool ClassicOptionButton::hitButton(const QPoint& pos) const {
+    return rect().contains(pos);
+}
+
+int CheckValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return kChecked;
+    case Qt::PartiallyChecked:
+        return kGrey;
+    default:
+        return kUnchecked;
+    }
+}
+
+void SetCheckValue(QCheckBox* box, int value) {
+    box->setCheckState(value == kChecked ? Qt::Checked : value == kGrey ? Qt::PartiallyChecked : Qt::Unchecked);
+    box->setTristate(value == kGrey);
+}
+
+void SetOptionValue(QRadioButton* button, bool selected) {
+    if (selected || !button->isChecked()) {
+        button->setChecked(selected);
+        return;
+    }
+    // An exclusive button refuses to be cleared while it is the selected one.
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+} // namespace vantrel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QRadioButton>
+
+namespace vantrel {
+
+// Check boxes and option buttons as the classic toolkit draws them: the caption wraps inside the
+// control, centred vertically beside the indicator, and the whole control takes the click.
+class ClassicCheckBox final : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+    // The caption's area and flags, for the check that every caption fits.
+    [[nodiscard]] QRect CaptionRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    [[nodiscard]] bool hitButton(const QPoint& pos) const override;
+    // A click never leads to grey: grey comes only from stored options.
+    void nextCheckState() override;
+};
+
+class ClassicOptionButton final : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+    [[nodiscard]] QRect CaptionRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    [[nodiscard]] bool hitButton(const QPoint& pos) const override;
+};
+
+// How captions of buttons are laid out inside CaptionRect().
+inline constexpr int kCaptionFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+
+// A check box's value as the design counts it: 0 unchecked, 1 checked, 2 grey.
+int CheckValue(const QCheckBox* box);
+void SetCheckValue(QCheckBox* box, int value);
+
+// Sets an option button as the design's assignment does: true selects it and clears the others of its
+// frame, false clears only this one and selects no other.
+void SetOptionValue(QRadioButton* button, bool selected);
+
+} // namespace vantrel

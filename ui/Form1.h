@@ -1,0 +1,102 @@
+#pragma once
+
+#include "BuildOptions.h"
+#include "ExecuteCmd.h"
+#include "Layout.h"
+#include "Settings.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLineEdit;
+class QMimeData;
+class QPushButton;
+class QRadioButton;
+
+namespace vantrel {
+
+// What a control of the main window is.
+enum class ControlKind { Frame, OptionButton, CheckBox, Label, CentredLabel, TextField, Button };
+
+// One control of the main window as the design places it.
+struct ControlRow final {
+    const char* name; // the object name: the design's name, with "_index" for an array member
+    ControlKind kind;
+    const char* parent; // the containing frame, or "Form1"
+    const char* caption;
+    TwipRect rect;
+    int tabPosition;
+    bool bold;
+};
+
+// The window's client area in twips.
+inline constexpr TwipRect kForm1ClientArea{0, 0, 7215, 6630};
+
+// Every control of the main window, parents before children.
+extern const std::array<ControlRow, 33> kForm1Controls;
+
+// The main window of the front end.
+class Form1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    using Runner = std::function<RunOutcome(const QString& commandLine)>;
+
+    explicit Form1(std::unique_ptr<SettingsStore> store, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The option controls' states, read from the controls, and set as the stored options are.
+    [[nodiscard]] BuildOptions Options() const;
+    void SetOptions(const BuildOptions& options);
+
+    // How NodeBuilder is run; RunAndWait unless a test puts a stand-in here.
+    void SetRunner(Runner runner);
+
+    void setVisible(bool visible) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void WireEvents();
+    void SetTabOrder();
+    void UpdateOptionTabStops();
+
+    void Form_Load();
+    void Form_Unload();
+    void Command1_Click();
+    void Command2_Click();
+    void Check4_Click();
+    void Text1_OLEDragDrop(const QMimeData* data);
+
+    void BuildCommandLine();
+    void LoadSettings();
+    void SaveSettings();
+    void ReportOutcome(const RunOutcome& outcome);
+
+    std::unique_ptr<SettingsStore> m_store;
+    Runner m_runner;
+    bool m_loaded{false};
+    bool m_building{false};
+
+    std::array<QRadioButton*, 3> m_nodes{};
+    std::array<QRadioButton*, 3> m_blockmap{};
+    std::array<QCheckBox*, 3> m_check1{};
+    std::array<QCheckBox*, 4> m_check2{};
+    QCheckBox* m_check3{};
+    QCheckBox* m_check4{};
+    QLineEdit* m_text1{};
+    QLineEdit* m_text2{};
+    QLineEdit* m_text3{};
+    QLineEdit* m_text4{};
+    QPushButton* m_command1{};
+    QPushButton* m_command2{};
+};
+
+} // namespace vantrel

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Settings.h"
+
+#include <QSettings>
+
+#include <memory>
+
+namespace vantrel {
+
+// The current user's store. Windows: the registry key under "Software\VB and VBA Program Settings", one
+// string value per key, where the platform's classic per-user settings keep application and section.
+// Elsewhere: the INI file <application>/<application>.ini under the user's configuration folder
+// ($XDG_CONFIG_HOME, ~/.config by default), one [section] per section.
+class UserSettingsStore final : public SettingsStore {
+public:
+    UserSettingsStore() = default;
+
+    std::string Read(std::string_view application, std::string_view section, std::string_view key,
+                     std::string_view defaultText) override;
+    void Write(std::string_view application, std::string_view section, std::string_view key,
+               std::string_view text) override;
+    bool Flush() override;
+    [[nodiscard]] std::string Location() const override;
+
+private:
+    QSettings& SettingsFor(std::string_view application);
+
+    std::unique_ptr<QSettings> m_settings;
+    std::string m_application;
+};
+
+} // namespace vantrel
