@@ -1,0 +1,88 @@
+// A stand-in for NodeBuilder, for tests only. It appends what it received to the file named by
+// VANTREL_STANDIN_LOG, then behaves as the other VANTREL_STANDIN_* variables say:
+//   _SLEEP_MS=n   take a while before ending
+//   _READ_STDIN=1 read standard input to its end first (hangs if it is a pipe nobody serves)
+//   _CRASH=1      end by abort()
+//   _EXIT=n       end with status n (0 otherwise)
+// Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>", "argc=<n>", "arg=<hex>"..., "end".
+// Hex keeps every byte of an argument intact, blanks and non-ASCII letters included.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#ifdef _WIN32
+#include <direct.h>
+#define getcwd _getcwd
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::string Hex(const std::string& text) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (const unsigned char c : text) {
+        out += digits[c >> 4U];
+        out += digits[c & 15U];
+    }
+    return out;
+}
+
+const char* StdinKind() {
+#ifdef _WIN32
+    return "unknown";
+#else
+    struct stat info {};
+    if (fstat(0, &info) != 0) {
+        return "closed";
+    }
+    if (S_ISFIFO(info.st_mode)) {
+        return "pipe";
+    }
+    if (S_ISCHR(info.st_mode)) {
+        return isatty(0) ? "tty" : "device";
+    }
+    if (S_ISREG(info.st_mode)) {
+        return "file";
+    }
+    return S_ISSOCK(info.st_mode) ? "socket" : "other";
+#endif
+}
+
+long Number(const char* name) {
+    const char* text = std::getenv(name);
+    return text ? std::strtol(text, nullptr, 10) : 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const char* stdinKind = StdinKind();
+    if (Number("VANTREL_STANDIN_READ_STDIN") != 0) {
+        while (std::fgetc(stdin) != EOF) {
+        }
+    }
+    if (const char* logPath = std::getenv("VANTREL_STANDIN_LOG")) {
+        if (FILE* log = std::fopen(logPath, "ab")) {
+            char cwd[4096] = {};
+            std::fprintf(log, "run\ncwd=%s\nstdin=%s\nargc=%d\n", Hex(getcwd(cwd, sizeof cwd) ? cwd : "").c_str(),
+                         stdinKind, argc - 1);
+            for (int i = 1; i < argc; ++i) {
+                std::fprintf(log, "arg=%s\n", Hex(argv[i]).c_str());
+            }
+            std::fprintf(log, "end\n");
+            std::fclose(log);
+        }
+    }
+    if (const long ms = Number("VANTREL_STANDIN_SLEEP_MS"); ms > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+    if (Number("VANTREL_STANDIN_CRASH") != 0) {
+        std::abort();
+    }
+    return static_cast<int>(Number("VANTREL_STANDIN_EXIT"));
+}
