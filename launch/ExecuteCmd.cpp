@@ -78,7 +78,8 @@ ProgramLocation FindProgram(const QString& name, const QString& ownFolder, const
             }
             location.path = info.absoluteFilePath();
             if (windowsProgram) {
-                location.interpreter = QStandardPaths::findExecutable(QStringLiteral("wine"));
+                location.interpreter = QStandardPaths::findExecutable(
+                    QStringLiteral("wine"), pathVariable.split(QDir::listSeparator(), Qt::SkipEmptyParts));
                 if (location.interpreter.isEmpty()) {
                     location.problem = QStringLiteral("%1 is a Windows program, and wine, which would run it, "
                                                       "was not found on PATH.")

@@ -4,7 +4,7 @@
 //   _READ_STDIN=1 read standard input to its end first (hangs if it is a pipe nobody serves)
 //   _CRASH=1      end by abort()
 //   _EXIT=n       end with status n (0 otherwise)
-// Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>", "argc=<n>", "arg=<hex>"..., "end".
+// Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>:<device>:<inode>", "argc=<n>", "arg=<hex>"..., "end".
 // Hex keeps every byte of an argument intact, blanks and non-ASCII letters included.
 #include <chrono>
 #include <cstdio>
@@ -32,7 +32,9 @@ std::string Hex(const std::string& text) {
     return out;
 }
 
-const char* StdinKind() {
+// What standard input is, and which one: "<kind>:<device>:<inode>", so a test can tell an inherited
+// handle from a new pipe.
+std::string StdinKind() {
 #ifdef _WIN32
     return "unknown";
 #else
@@ -40,16 +42,12 @@ const char* StdinKind() {
     if (fstat(0, &info) != 0) {
         return "closed";
     }
-    if (S_ISFIFO(info.st_mode)) {
-        return "pipe";
-    }
-    if (S_ISCHR(info.st_mode)) {
-        return isatty(0) ? "tty" : "device";
-    }
-    if (S_ISREG(info.st_mode)) {
-        return "file";
-    }
-    return S_ISSOCK(info.st_mode) ? "socket" : "other";
+    const char* kind = S_ISFIFO(info.st_mode)   ? "pipe"
+                       : S_ISCHR(info.st_mode)  ? "device"
+                       : S_ISREG(info.st_mode)  ? "file"
+                       : S_ISSOCK(info.st_mode) ? "socket"
+                                                : "other";
+    return std::string{kind} + ':' + std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino);
 #endif
 }
 
@@ -61,7 +59,7 @@ long Number(const char* name) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const char* stdinKind = StdinKind();
+    const std::string stdinKind = StdinKind();
     if (Number("VANTREL_STANDIN_READ_STDIN") != 0) {
         while (std::fgetc(stdin) != EOF) {
         }
@@ -70,7 +68,7 @@ int main(int argc, char* argv[]) {
         if (FILE* log = std::fopen(logPath, "ab")) {
             char cwd[4096] = {};
             std::fprintf(log, "run\ncwd=%s\nstdin=%s\nargc=%d\n", Hex(getcwd(cwd, sizeof cwd) ? cwd : "").c_str(),
-                         stdinKind, argc - 1);
+                         stdinKind.c_str(), argc - 1);
             for (int i = 1; i < argc; ++i) {
                 std::fprintf(log, "arg=%s\n", Hex(argv[i]).c_str());
             }

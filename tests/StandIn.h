@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// The stand-in NodeBuilder installed under a chosen name in a folder of its own, and what it recorded.
+class StandIn final {
+public:
+    struct Run {
+        QStringList arguments;
+        QString cwd;
+        QString stdinKind;
+    };
+
+    // Copies the stand-in into a fresh folder as `name`, and points its log there.
+    explicit StandIn(const QString& name = QStringLiteral("vantrel.exe"))
+        : m_path(m_folder.filePath(name)), m_log(m_folder.filePath(QStringLiteral("runs.log"))) {
+        QFile::copy(QStringLiteral(VANTREL_STANDIN_PATH), m_path);
+        QFile::setPermissions(m_path, QFile::permissions(m_path) | QFile::ExeOwner);
+        qputenv("VANTREL_STANDIN_LOG", m_log.toLocal8Bit());
+    }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+    ~StandIn() { qunsetenv("VANTREL_STANDIN_LOG"); }
+
+    [[nodiscard]] QString Folder() const { return m_folder.path(); }
+    [[nodiscard]] QString Path() const { return m_path; }
+
+    // Every run recorded so far, oldest first.
+    [[nodiscard]] QList<Run> Runs() const {
+        QList<Run> runs;
+        QFile file(m_log);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return runs;
+        }
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QByteArray value = line.mid(line.indexOf('=') + 1);
+            if (line == "run") {
+                runs.append(Run{});
+            } else if (line.startsWith("arg=")) {
+                runs.last().arguments << QString::fromUtf8(QByteArray::fromHex(value));
+            } else if (line.startsWith("cwd=")) {
+                runs.last().cwd = QString::fromUtf8(QByteArray::fromHex(value));
+            } else if (line.startsWith("stdin=")) {
+                runs.last().stdinKind = QString::fromUtf8(value);
+            }
+        }
+        return runs;
+    }
+
+private:
+    QTemporaryDir m_folder;
+    QString m_path;
+    QString m_log;
+};
+
+// Puts a folder in front of PATH for the lifetime of this object.
+class PathPrefix final {
+public:
+    explicit PathPrefix(const QString& folder) : m_saved(qgetenv("PATH")) {
+        qputenv("PATH", (folder + QDir::listSeparator()).toLocal8Bit() + m_saved);
+    }
+    PathPrefix(const PathPrefix&) = delete;
+    PathPrefix& operator=(const PathPrefix&) = delete;
+    ~PathPrefix() { qputenv("PATH", m_saved); }
+
+private:
+    QByteArray m_saved;
+};

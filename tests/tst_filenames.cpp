@@ -1,0 +1,71 @@
+#include "FileNames.h"
+
+#include <QTest>
+
+using namespace vantrel;
+
+class TestFileNames final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void derivesTheOutputName_data();
+    void derivesTheOutputName();
+    void testsDroppedNames_data();
+    void testsDroppedNames();
+};
+
+void TestFileNames::derivesTheOutputName_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("check4");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("checked copies the input") << "C:\\maps\\E1M1.WAD" << 1 << "C:\\maps\\E1M1.WAD";
+    QTest::newRow("checked copies even a short input") << "ab" << 1 << "ab";
+    QTest::newRow("unchecked replaces the extension") << "C:\\maps\\e1.wad" << 0 << "C:\\maps\\e1_vtl.wad";
+    QTest::newRow("suffix stays lower case") << "C:\\maps\\E1M1.WAD" << 0 << "C:\\maps\\E1M1_vtl.wad";
+    QTest::newRow("grey derives like unchecked") << "C:\\maps\\e1.wad" << 2 << "C:\\maps\\e1_vtl.wad";
+    QTest::newRow("four characters are cut whatever they are") << "C:\\maps\\level" << 0 << "C:\\maps\\l_vtl.wad";
+    QTest::newRow("exactly four characters") << "a.wa" << 0 << "_vtl.wad";
+    QTest::newRow("three characters: what there is is cut") << "abc" << 0 << "_vtl.wad";
+    QTest::newRow("one character") << "a" << 0 << "_vtl.wad";
+    QTest::newRow("empty input") << "" << 0 << "_vtl.wad";
+    QTest::newRow("suffix added again") << "C:\\maps\\e1_vtl.wad" << 0 << "C:\\maps\\e1_vtl_vtl.wad";
+    QTest::newRow("accented letters before the cut stay whole") << "/maps/café.wad" << 0 << "/maps/café_vtl.wad";
+    QTest::newRow("multi-byte letters inside the cut count as one each") << "/maps/éèêë" << 0 << "/maps/_vtl.wad";
+    QTest::newRow("letters outside the basic plane count as one") << "/maps/x😀😀😀😀" << 0 << "/maps/x_vtl.wad";
+    QTest::newRow("other scripts") << "/карты/уровень.wad" << 0 << "/карты/уровень_vtl.wad";
+}
+
+void TestFileNames::derivesTheOutputName() {
+    QFETCH(QString, input);
+    QFETCH(int, check4);
+    QFETCH(QString, expected);
+    QCOMPARE(QString::fromStdString(OutputNameFor(input.toStdString(), check4)), expected);
+}
+
+void TestFileNames::testsDroppedNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("taken");
+
+    QTest::newRow("lower case") << "/maps/e1.wad" << true;
+    QTest::newRow("upper case") << "C:\\maps\\E1M1.WAD" << true;
+    QTest::newRow("mixed case") << "/maps/e1.WaD" << true;
+    QTest::newRow("a .pwad is not taken by the drop") << "/maps/x.pwad" << false;
+    QTest::newRow("text file") << "C:\\maps\\readme.txt" << false;
+    QTest::newRow("no dot before wad") << "C:\\maps\\mywad" << false;
+    QTest::newRow("just the extension") << ".wad" << true;
+    QTest::newRow("shorter than four characters") << "wad" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("non-ASCII before the extension") << "/maps/ü.wad" << true;
+    QTest::newRow("non-ASCII within the last four") << "/maps/e1.wäd" << false;
+    QTest::newRow("trailing blank") << "/maps/e1.wad " << false;
+}
+
+void TestFileNames::testsDroppedNames() {
+    QFETCH(QString, name);
+    QFETCH(bool, taken);
+    QCOMPARE(IsWadFileName(name.toStdString()), taken);
+}
+
+QTEST_APPLESS_MAIN(TestFileNames)
+#include "tst_filenames.moc"
