@@ -24,6 +24,10 @@ QRect CaptionRectOf(const QAbstractButton* button, const QStyleOptionButton& opt
     return button->style()->subElementRect(elements.contentsRect, &option, button);
 }
 
+int CaptionFlagsOf(const QAbstractButton* button, const QStyleOptionButton& option, const ButtonElements& elements) {
+    return CaptionFlagsFor(option.fontMetrics, CaptionRectOf(button, option, elements), option.text);
+}
+
 void PaintWrapped(QAbstractButton* button, const QStyleOptionButton& option, const ButtonElements& elements) {
     QStylePainter painter(button);
     QStyleOptionButton indicator = option;
@@ -31,22 +35,34 @@ void PaintWrapped(QAbstractButton* button, const QStyleOptionButton& option, con
     painter.drawPrimitive(elements.indicator, indicator);
 
     const QRect captionRect = CaptionRectOf(button, option, elements);
-    painter.drawItemText(captionRect, kCaptionFlags, option.palette, button->isEnabled(), option.text,
-                         QPalette::WindowText);
+    const int flags = CaptionFlagsOf(button, option, elements);
+    painter.drawItemText(captionRect, flags, option.palette, button->isEnabled(), option.text, QPalette::WindowText);
     if (button->hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(button);
-        focus.rect = option.fontMetrics.boundingRect(captionRect, kCaptionFlags, option.text).adjusted(-1, 0, 1, 0);
+        focus.rect = option.fontMetrics.boundingRect(captionRect, flags, option.text).adjusted(-1, 0, 1, 0);
         painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
 }
 
 } // namespace
 
+int CaptionFlagsFor(const QFontMetrics& metrics, const QRect& area, const QString& caption) {
+    constexpr int kWrapped = Qt::AlignLeft | Qt::TextWordWrap;
+    const bool overflows = metrics.boundingRect(area, kWrapped | Qt::AlignVCenter, caption).height() > area.height();
+    return kWrapped | (overflows ? Qt::AlignBottom : Qt::AlignVCenter);
+}
+
 QRect ClassicCheckBox::CaptionRect() const {
     QStyleOptionButton option;
     initStyleOption(&option);
     return CaptionRectOf(this, option, kCheckBoxElements);
+}
+
+int ClassicCheckBox::CaptionFlags() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return CaptionFlagsOf(this, option, kCheckBoxElements);
 }
 
 void ClassicCheckBox::paintEvent(QPaintEvent* /*event*/) {
@@ -68,6 +84,12 @@ QRect ClassicOptionButton::CaptionRect() const {
     QStyleOptionButton option;
     initStyleOption(&option);
     return CaptionRectOf(this, option, kOptionButtonElements);
+}
+
+int ClassicOptionButton::CaptionFlags() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return CaptionFlagsOf(this, option, kOptionButtonElements);
 }
 
 void ClassicOptionButton::paintEvent(QPaintEvent* /*event*/) {

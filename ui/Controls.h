@@ -10,8 +10,9 @@ namespace vantrel {
 class ClassicCheckBox final : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
-    // The caption's area and flags, for the check that every caption fits.
+    // The caption's area and layout flags, for the check that every caption fits.
     [[nodiscard]] QRect CaptionRect() const;
+    [[nodiscard]] int CaptionFlags() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -24,14 +25,16 @@ class ClassicOptionButton final : public QRadioButton {
 public:
     using QRadioButton::QRadioButton;
     [[nodiscard]] QRect CaptionRect() const;
+    [[nodiscard]] int CaptionFlags() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     [[nodiscard]] bool hitButton(const QPoint& pos) const override;
 };
 
-// How captions of buttons are laid out inside CaptionRect().
-inline constexpr int kCaptionFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+// How a caption is laid out in its area: centred vertically and wrapped; a caption a little taller
+// than its area is aligned to the bottom, so what is cut is the blank space above its first line.
+int CaptionFlagsFor(const QFontMetrics& metrics, const QRect& area, const QString& caption);
 
 // A check box's value as the design counts it: 0 unchecked, 1 checked, 2 grey.
 int CheckValue(const QCheckBox* box);

@@ -1,0 +1,530 @@
+#include "Controls.h"
+#include "Form1.h"
+#include "MemoryStore.h"
+#include "MessageBox.h"
+#include "OptionsFactory.h"
+#include "StandIn.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace vantrel;
+
+Q_DECLARE_METATYPE(BuildOptions)
+
+namespace {
+
+// The main window's controls as the design lays them out, written down independently of the window's
+// own table: name, container, caption, left, top, width, height, tab position.
+struct DesignRow {
+    const char* name;
+    const char* parent;
+    const char* caption;
+    int left, top, width, height, tab;
+};
+
+const DesignRow kDesign[] = {
+    {"Frame1", "Form1", "", 120, 0, 6975, 6495, 0},
+    {"Frame3", "Frame1", "", 120, 120, 4455, 1095, 1},
+    {"Frame4", "Frame1", "", 120, 1200, 4455, 1455, 5},
+    {"Frame7", "Frame1", "", 4680, 120, 2175, 1815, 16},
+    {"Frame2", "Frame1", "", 4680, 1920, 2175, 735, 30},
+    {"Frame6", "Frame1", "", 120, 2640, 6735, 975, 19},
+    {"Frame5", "Frame1", "", 120, 3600, 6735, 1815, 10},
+    {"nodes_0", "Frame3", "Minimize splits", 120, 240, 1335, 255, 2},
+    {"nodes_1", "Frame3", "Minimize BSP depth", 120, 480, 1815, 255, 3},
+    {"nodes_2", "Frame3", "Minimize time", 120, 720, 1335, 255, 4},
+    {"Check1_1", "Frame3", "Ensure all sub-sectors contain only 1 sector", 2160, 240, 1935, 375, 23},
+    {"Check1_2", "Frame3", "Ignore non-visible lineDefs", 2160, 600, 2175, 375, 24},
+    {"Check2_0", "Frame4", "Insert empty REJECT resource", 120, 240, 2535, 255, 6},
+    {"Check2_1", "Frame4", "Rebuild even if REJECT effects are detected", 120, 480, 3615, 255, 9},
+    {"Check2_2", "Frame4", "Use child sector info to reduce LOS calculations", 120, 720, 3735, 255, 7},
+    {"Check2_3", "Frame4", "Use graphs to reduce LOS calculations", 120, 960, 3135, 255, 8},
+    {"blockmap_0", "Frame7", "Rebuild BLOCKMAP", 120, 240, 1455, 375, 18},
+    {"blockmap_1", "Frame7", "Rebuild and compress BLOCKMAP", 120, 720, 1935, 435, 17},
+    {"blockmap_2", "Frame7", "Do not rebuild BLOCKMAP", 120, 1200, 1815, 375, 29},
+    {"Check1_0", "Frame2", "Do not display progress bar", 120, 220, 1935, 375, 31},
+    {"Label4", "Frame6", "Level", 120, 240, 1095, 255, 22},
+    {"Text3", "Frame6", "", 120, 480, 4695, 285, 20},
+    {"Label3", "Frame6", "ExMy for DOOM / Heretic or MAPxx for DOOM II / HEXEN", 4920, 240, 1695, 615, 21},
+    {"Label1", "Frame5", "Input file", 120, 240, 4335, 255, 15},
+    {"Text1", "Frame5", "", 120, 480, 5055, 285, 11},
+    {"Command1", "Frame5", "Browse", 5280, 360, 1335, 375, 13},
+    {"Label2", "Frame5", "Output File", 120, 840, 4575, 255, 14},
+    {"Text2", "Frame5", "", 120, 1080, 5055, 285, 12},
+    {"Check4", "Frame5", "Input File = Output File", 120, 1440, 2055, 255, 25},
+    {"Check3", "Frame5", "Don't write output file (test mode)", 2520, 1440, 2655, 255, 27},
+    {"Command2", "Frame1", "BUILD", 2760, 5880, 1455, 495, 26},
+    {"Label5", "Frame1", nullptr, 120, 5520, 6735, 255, 32},
+    {"Text4", "Form1", "", 240, 7440, 6735, 285, 28},
+};
+
+QString CaptionOf(const QWidget* widget) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        return label->text();
+    }
+    return {};
+}
+
+struct Captured {
+    QList<Message> messages;
+    MessageBoxHandler previous;
+    Captured()
+        : previous(SetMessageBoxHandler([this](QWidget*, const Message& message) { messages.append(message); })) {}
+    Captured(const Captured&) = delete;
+    Captured& operator=(const Captured&) = delete;
+    ~Captured() { SetMessageBoxHandler(previous); }
+};
+
+} // namespace
+
+class TestForm1 final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void everyControlStandsWhereDesigned();
+    void captionsFitTheirControls();
+    void boldOnlyForBuildAndCredit();
+    void initialStateBeforeLoading();
+    void loadsOptionsBeforeShowing();
+    void groupsAreExclusiveWithinTheirFrameOnly();
+    void check1IsOneArrayAcrossTwoFrames();
+    void tabChainFollowsTheDesign();
+    void resizingMovesNothing();
+    void commandLineFieldIsNeverATabStop();
+    void buildComposesAndRuns();
+    void buildRefuses_data();
+    void buildRefuses();
+    void buildReportsTheOutcome_data();
+    void buildReportsTheOutcome();
+    void windowTakesNoInputDuringTheRun();
+    void optionsAreSavedOnClose();
+    void boxClickDerivesTheOutput_data();
+    void boxClickDerivesTheOutput();
+
+private:
+    template <typename T = QWidget> static T* Control(const Form1& form, const char* name) {
+        return form.findChild<T*>(QString::fromLatin1(name));
+    }
+};
+
+void TestForm1::initTestCase() {
+    QVERIFY(QApplication::instance());
+}
+
+void TestForm1::everyControlStandsWhereDesigned() {
+    Form1 form(std::make_unique<MemoryStore>());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Vantrel Frontend"));
+    const qreal dpi = form.logicalDpiX();
+    QCOMPARE(form.size(), QSize(TwipsToPixels(7215, dpi), TwipsToPixels(6630, dpi)));
+    for (const DesignRow& row : kDesign) {
+        const QWidget* widget = Control(form, row.name);
+        QVERIFY2(widget, row.name);
+        const QString parent = widget->parentWidget()->objectName();
+        QCOMPARE(parent, QString::fromLatin1(row.parent));
+        QCOMPARE(widget->geometry(), TwipsToPixels(TwipRect{row.left, row.top, row.width, row.height}, dpi));
+        if (row.caption) {
+            QCOMPARE(CaptionOf(widget), QString::fromUtf8(row.caption));
+        }
+    }
+    // The window's own table lists exactly the designed controls with the designed tab positions.
+    QCOMPARE(kForm1Controls.size(), std::size(kDesign));
+    for (const ControlRow& row : kForm1Controls) {
+        const auto found = std::find_if(std::begin(kDesign), std::end(kDesign),
+                                        [&row](const DesignRow& d) { return qstrcmp(d.name, row.name) == 0; });
+        QVERIFY2(found != std::end(kDesign), row.name);
+        QCOMPARE(row.tabPosition, found->tab);
+    }
+}
+
+void TestForm1::captionsFitTheirControls() {
+    Form1 form(std::make_unique<MemoryStore>());
+    for (const DesignRow& row : kDesign) {
+        QWidget* widget = Control(form, row.name);
+        const QString caption = CaptionOf(widget);
+        if (caption.isEmpty()) {
+            continue;
+        }
+        const QFontMetrics metrics(widget->font());
+        QRect area;
+        int flags = 0;
+        if (auto* box = dynamic_cast<ClassicCheckBox*>(widget)) {
+            area = box->CaptionRect();
+            flags = box->CaptionFlags();
+        } else if (auto* option = dynamic_cast<ClassicOptionButton*>(widget)) {
+            area = option->CaptionRect();
+            flags = option->CaptionFlags();
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            area = label->contentsRect();
+            flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        } else {
+            area = widget->rect().adjusted(4, 4, -4, -4); // a push button's bevel
+            flags = Qt::AlignCenter;
+        }
+        // Only the blank rows above the capitals of the first line may fall outside the area.
+        const QRect needed = metrics.boundingRect(area, flags, caption);
+        const QRect visible = needed.adjusted(0, metrics.ascent() - metrics.capHeight(), 0, 0);
+        QVERIFY2(area.contains(visible) && needed.bottom() <= area.bottom(),
+                 qPrintable(QStringLiteral("%1 needs %2x%3, has %4x%5")
+                                .arg(QLatin1String(row.name))
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(area.width())
+                                .arg(area.height())));
+    }
+    // The hint beside the level field wraps over three lines at the most.
+    auto* hint = Control<QLabel>(form, "Label3");
+    const QFontMetrics metrics(hint->font());
+    const QRect needed = metrics.boundingRect(hint->contentsRect(), Qt::TextWordWrap, hint->text());
+    QVERIFY(needed.height() <= 3 * metrics.lineSpacing());
+}
+
+void TestForm1::boldOnlyForBuildAndCredit() {
+    Form1 form(std::make_unique<MemoryStore>());
+    for (const DesignRow& row : kDesign) {
+        const QWidget* widget = Control(form, row.name);
+        const bool bold = qstrcmp(row.name, "Command2") == 0 || qstrcmp(row.name, "Label5") == 0;
+        QVERIFY2(QFontInfo(widget->font()).bold() == bold, row.name);
+    }
+}
+
+void TestForm1::initialStateBeforeLoading() {
+    MemoryStore* store = nullptr;
+    auto owned = std::make_unique<MemoryStore>();
+    store = owned.get();
+    store->Set("N3", "True");
+    Form1 form(std::move(owned));
+    // Not shown yet: the stored options have not been read.
+    QVERIFY(store->reads.empty());
+    QCOMPARE(form.Options(), MakeOptions(0, -1, "010", "0011", 0, 0));
+    for (const char* name : {"Text1", "Text2", "Text3", "Text4"}) {
+        QVERIFY(Control<QLineEdit>(form, name)->text().isEmpty());
+    }
+}
+
+void TestForm1::loadsOptionsBeforeShowing() {
+    auto owned = std::make_unique<MemoryStore>();
+    owned->Set("N3", "True");
+    owned->Set("B1", "True");
+    owned->Set("B2", "False");
+    owned->Set("Option1", "2");
+    owned->Set("Option9", "1");
+    Form1 form(std::move(owned));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.Options(), MakeOptions(2, 0, "010", "2011", 0, 1));
+    QCOMPARE(Control<QCheckBox>(form, "Check2_0")->checkState(), Qt::PartiallyChecked);
+    // Restoring "Input File = Output File" meets an empty input field and changes nothing.
+    QVERIFY(Control<QLineEdit>(form, "Text2")->text().isEmpty());
+}
+
+void TestForm1::groupsAreExclusiveWithinTheirFrameOnly() {
+    Form1 form(std::make_unique<MemoryStore>());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(Control(form, "nodes_2"), Qt::LeftButton);
+    QCOMPARE(form.Options().nodes, (std::array<bool, 3>{false, false, true}));
+    QCOMPARE(form.Options().blockmap, (std::array<bool, 3>{false, true, false}));
+    QTest::mouseClick(Control(form, "blockmap_2"), Qt::LeftButton);
+    QCOMPARE(form.Options().nodes, (std::array<bool, 3>{false, false, true}));
+    QCOMPARE(form.Options().blockmap, (std::array<bool, 3>{false, false, true}));
+    // A click anywhere on a wrapped caption takes the click, as the classic controls do.
+    QWidget* wrapped = Control(form, "blockmap_0");
+    QTest::mouseClick(wrapped, Qt::LeftButton, {}, QPoint(wrapped->width() - 3, wrapped->height() - 3));
+    QCOMPARE(form.Options().blockmap, (std::array<bool, 3>{true, false, false}));
+}
+
+void TestForm1::check1IsOneArrayAcrossTwoFrames() {
+    Form1 form(std::make_unique<MemoryStore>());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(Control(form, "Check1_0")->parentWidget()->objectName(), QStringLiteral("Frame2"));
+    QTest::mouseClick(Control(form, "Check1_0"), Qt::LeftButton);
+    QCOMPARE(form.Options().Check1, (std::array<int, 3>{1, 1, 0}));
+    // A click on a grey box checks it; the window never makes a box grey itself.
+    auto* grey = Control<QCheckBox>(form, "Check3");
+    SetCheckValue(grey, kGrey);
+    QTest::mouseClick(grey, Qt::LeftButton);
+    QCOMPARE(form.Options().Check3, kChecked);
+    QTest::mouseClick(grey, Qt::LeftButton);
+    QCOMPARE(form.Options().Check3, kUnchecked);
+    QTest::mouseClick(grey, Qt::LeftButton);
+    QCOMPARE(form.Options().Check3, kChecked);
+}
+
+void TestForm1::tabChainFollowsTheDesign() {
+    Form1 form(std::make_unique<MemoryStore>()); // defaults: nodes 0 and blockmap 1 selected
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    Control(form, "nodes_0")->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), Control(form, "nodes_0"));
+    const QStringList expected{"Check2_0", "Check2_2",   "Check2_3", "Check2_1", "Text1",    "Text2",
+                               "Command1", "blockmap_1", "Text3",    "Check1_1", "Check1_2", "Check4",
+                               "Command2", "Check3",     "Check1_0", "nodes_0"};
+    QStringList visited;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, expected);
+
+    // Selecting another member moves the group's stop to it, at that member's own position.
+    QTest::mouseClick(Control(form, "blockmap_2"), Qt::LeftButton);
+    Control(form, "Command1")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text3"));
+    Control(form, "Check3")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("blockmap_2"));
+}
+
+void TestForm1::resizingMovesNothing() {
+    Form1 form(std::make_unique<MemoryStore>());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QMap<QString, QRect> before;
+    for (const DesignRow& row : kDesign) {
+        before[QString::fromLatin1(row.name)] = Control(form, row.name)->geometry();
+    }
+    const QSize enlarged = form.size() * 2;
+    form.resize(enlarged);
+    QTRY_COMPARE(form.size(), enlarged);
+    for (const DesignRow& row : kDesign) {
+        QCOMPARE(Control(form, row.name)->geometry(), before.value(QString::fromLatin1(row.name)));
+    }
+}
+
+void TestForm1::commandLineFieldIsNeverATabStop() {
+    Form1 form(std::make_unique<MemoryStore>());
+    QCOMPARE(Control(form, "Text4")->focusPolicy(), Qt::NoFocus);
+    QVERIFY(Control(form, "Text4")->geometry().top() > form.height());
+    QVERIFY(Control(form, "Text1")->acceptDrops());
+}
+
+void TestForm1::buildComposesAndRuns() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    Captured captured;
+    Form1 form(std::make_unique<MemoryStore>());
+    form.show();
+    Control<QLineEdit>(form, "Text1")->setText(QStringLiteral("/maps/my maps/e1.wad"));
+    Control<QLineEdit>(form, "Text2")->setText(QStringLiteral("/maps/my maps/e1_vtl.wad"));
+    Control<QLineEdit>(form, "Text3")->setText(QStringLiteral("E1M1"));
+    QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
+
+    QCOMPARE(
+        Control<QLineEdit>(form, "Text4")->text(),
+        QStringLiteral(
+            R"(vantrel.exe -n1 -b -bc -nu -ni- -rc -rg "/maps/my maps/e1.wad" E1M1 -o "/maps/my maps/e1_vtl.wad")"));
+    const auto runs = standIn.Runs();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs.first().arguments, QStringList({"-n1", "-b", "-bc", "-nu", "-ni-", "-rc", "-rg",
+                                                  "/maps/my maps/e1.wad", "E1M1", "-o", "/maps/my maps/e1_vtl.wad"}));
+    QVERIFY(captured.messages.isEmpty());
+    QVERIFY(form.isEnabled());
+}
+
+void TestForm1::buildRefuses_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("level");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("empty input") << ""
+                                 << "b.wad"
+                                 << "E1M1"
+                                 << "WAKE UP ;-)";
+    QTest::newRow("empty output") << "a.wad"
+                                  << ""
+                                  << "E1M1"
+                                  << "WAKE UP ;-)";
+    QTest::newRow("both empty") << ""
+                                << ""
+                                << ""
+                                << "WAKE UP ;-)";
+    QTest::newRow("quote in the level would inject a switch") << "a.wad"
+                                                              << "b.wad"
+                                                              << "E1M1\" -t \""
+                                                              << "Vantrel Frontend";
+    QTest::newRow("quote in a path") << "a\".wad"
+                                     << "b.wad"
+                                     << "E1M1"
+                                     << "Vantrel Frontend";
+}
+
+void TestForm1::buildRefuses() {
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(QString, level);
+    QFETCH(QString, title);
+    Captured captured;
+    int runs = 0;
+    Form1 form(std::make_unique<MemoryStore>());
+    form.SetRunner([&runs](const QString&) {
+        ++runs;
+        return RunOutcome{RunOutcome::Kind::Exited};
+    });
+    auto* commandLine = Control<QLineEdit>(form, "Text4");
+    commandLine->setText(QStringLiteral("earlier line"));
+    Control<QLineEdit>(form, "Text1")->setText(input);
+    Control<QLineEdit>(form, "Text2")->setText(output);
+    Control<QLineEdit>(form, "Text3")->setText(level);
+    form.show();
+    QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
+
+    QCOMPARE(runs, 0);
+    QCOMPARE(commandLine->text(), QStringLiteral("earlier line"));
+    QCOMPARE(captured.messages.size(), 1);
+    QCOMPARE(captured.messages.first().title, title);
+    QCOMPARE(int(captured.messages.first().icon), int(MessageIcon::Critical));
+    if (title == u"WAKE UP ;-)") {
+        QCOMPARE(captured.messages.first().text,
+                 QStringLiteral("Hey, you have to specify a WAD file to make this baby work !"));
+    }
+}
+
+void TestForm1::buildReportsTheOutcome_data() {
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("onPath");
+    QTest::addColumn<QString>("mentions"); // empty: no message at all
+
+    QTest::newRow("zero status stays silent") << QByteArray("VANTREL_STANDIN_EXIT") << QByteArray("0") << true << "";
+    QTest::newRow("non-zero status is reported")
+        << QByteArray("VANTREL_STANDIN_EXIT") << QByteArray("7") << true << "exit status 7";
+    QTest::newRow("a crash is reported") << QByteArray("VANTREL_STANDIN_CRASH") << QByteArray("1") << true << "crashed";
+    QTest::newRow("not found is reported, with where it was looked for")
+        << QByteArray("VANTREL_STANDIN_EXIT") << QByteArray("0") << false << "Looked for it in";
+}
+
+void TestForm1::buildReportsTheOutcome() {
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    QFETCH(bool, onPath);
+    QFETCH(QString, mentions);
+    StandIn standIn;
+    QTemporaryDir empty;
+    PathPrefix path(onPath ? standIn.Folder() : empty.path());
+    const QByteArray savedPath = qgetenv("PATH");
+    if (!onPath) {
+        qputenv("PATH", empty.path().toLocal8Bit());
+    }
+    qputenv(variable.constData(), value);
+    Captured captured;
+    Form1 form(std::make_unique<MemoryStore>());
+    Control<QLineEdit>(form, "Text1")->setText(QStringLiteral("a.wad"));
+    Control<QLineEdit>(form, "Text2")->setText(QStringLiteral("b.wad"));
+    form.show();
+    QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
+    qunsetenv(variable.constData());
+    qputenv("PATH", savedPath);
+
+    if (mentions.isEmpty()) {
+        QVERIFY(captured.messages.isEmpty());
+        return;
+    }
+    QCOMPARE(captured.messages.size(), 1);
+    QVERIFY2(captured.messages.first().text.contains(mentions), qPrintable(captured.messages.first().text));
+    QVERIFY(captured.messages.first().text.contains(QStringLiteral("vantrel.exe")));
+    QVERIFY(captured.messages.first().icon != MessageIcon::None);
+}
+
+void TestForm1::windowTakesNoInputDuringTheRun() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    Form1 form(std::make_unique<MemoryStore>());
+    Control<QLineEdit>(form, "Text1")->setText(QStringLiteral("a.wad"));
+    Control<QLineEdit>(form, "Text2")->setText(QStringLiteral("b.wad"));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    // NodeBuilder takes a while; meanwhile events still flow, so this timer fires during the run.
+    qputenv("VANTREL_STANDIN_SLEEP_MS", "400");
+    bool firedDuringRun = false;
+    bool enabledDuringRun = true;
+    bool closedDuringRun = true;
+    QTimer::singleShot(50, &form, [&] {
+        firedDuringRun = standIn.Runs().size() <= 1;
+        enabledDuringRun = form.isEnabled();
+        QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
+        closedDuringRun = form.close();
+    });
+    QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
+    qunsetenv("VANTREL_STANDIN_SLEEP_MS");
+
+    QVERIFY(firedDuringRun);
+    QVERIFY(!enabledDuringRun);
+    QVERIFY(!closedDuringRun);
+    QVERIFY(form.isVisible());
+    QVERIFY(form.isEnabled());
+    QCOMPARE(standIn.Runs().size(), 1); // the click made during the run started nothing
+}
+
+void TestForm1::optionsAreSavedOnClose() {
+    auto owned = std::make_unique<MemoryStore>();
+    MemoryStore* store = owned.get();
+    Form1 form(std::move(owned));
+    form.show();
+    QTest::mouseClick(Control(form, "nodes_1"), Qt::LeftButton);
+    QTest::mouseClick(Control(form, "Check3"), Qt::LeftButton);
+    QVERIFY(store->writes.empty());
+    QVERIFY(form.close());
+    QCOMPARE(store->writes.size(), kSettingsKeys.size());
+    MemoryStore reread;
+    reread.values = store->values;
+    QCOMPARE(LoadOptions(reread, InitialOptions()), MakeOptions(1, 1, "010", "0011", 1, 0));
+}
+
+void TestForm1::boxClickDerivesTheOutput_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("typedOutput");
+    QTest::addColumn<QString>("afterCheck");
+    QTest::addColumn<QString>("afterUncheck");
+
+    QTest::newRow("empty input keeps typed output") << ""
+                                                    << "typed"
+                                                    << "typed"
+                                                    << "typed";
+    QTest::newRow("empty input keeps empty output") << ""
+                                                    << ""
+                                                    << ""
+                                                    << "";
+    QTest::newRow("normal input") << "C:\\maps\\e1.wad"
+                                  << "typed"
+                                  << "C:\\maps\\e1.wad"
+                                  << "C:\\maps\\e1_vtl.wad";
+    QTest::newRow("short input gives the suffix alone") << "ab"
+                                                        << ""
+                                                        << "ab"
+                                                        << "_vtl.wad";
+}
+
+void TestForm1::boxClickDerivesTheOutput() {
+    QFETCH(QString, input);
+    QFETCH(QString, typedOutput);
+    QFETCH(QString, afterCheck);
+    QFETCH(QString, afterUncheck);
+    Form1 form(std::make_unique<MemoryStore>());
+    form.show();
+    Control<QLineEdit>(form, "Text1")->setText(input);
+    auto* output = Control<QLineEdit>(form, "Text2");
+    output->setText(typedOutput);
+    QTest::mouseClick(Control(form, "Check4"), Qt::LeftButton);
+    QCOMPARE(output->text(), afterCheck);
+    QTest::mouseClick(Control(form, "Check4"), Qt::LeftButton);
+    QCOMPARE(output->text(), afterUncheck);
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
