@@ -373,7 +373,9 @@ void TestForm1::buildRefuses() {
     Form1 form(std::make_unique<MemoryStore>());
     form.SetRunner([&runs](const QString&) {
         ++runs;
-        return RunOutcome{RunOutcome::Kind::Exited};
+        RunOutcome outcome;
+        outcome.kind = RunOutcome::Kind::Exited;
+        return outcome;
     });
     auto* commandLine = Control<QLineEdit>(form, "Text4");
     commandLine->setText(QStringLiteral("earlier line"));

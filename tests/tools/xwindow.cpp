@@ -1,0 +1,153 @@
+// Watches an X server from outside a program, as a window manager would:
+//   xwindow close TITLE [SECONDS]     waits for a mapped top-level window titled TITLE, then asks it to
+//                                     close with WM_DELETE_WINDOW; exits 0 once the request is sent.
+//   xwindow mapped TITLE [SECONDS]    waits for it to be mapped and prints the milliseconds since this
+//                                     tool started.
+//   xwindow launch TITLE -- CMD...    starts CMD, waits for its window to be mapped, prints the milliseconds
+//                                     from the start to the map, then closes the window and waits for CMD.
+// Exit status 2: the window did not appear in time.
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+std::string Property(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, property, type, 0, 1024), nullptr);
+    std::string value;
+    if (reply) {
+        value.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                     static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+        std::free(reply);
+    }
+    return value;
+}
+
+bool IsMapped(xcb_connection_t* connection, xcb_window_t window) {
+    xcb_get_window_attributes_reply_t* reply =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr);
+    const bool mapped = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(reply);
+    return mapped;
+}
+
+// A mapped child of the root whose title is `title`, or XCB_WINDOW_NONE.
+xcb_window_t FindWindow(xcb_connection_t* connection, xcb_window_t root, const std::string& title) {
+    const xcb_atom_t netName = Atom(connection, "_NET_WM_NAME");
+    const xcb_atom_t utf8 = Atom(connection, "UTF8_STRING");
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr);
+    if (!tree) {
+        return XCB_WINDOW_NONE;
+    }
+    xcb_window_t found = XCB_WINDOW_NONE;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && found == XCB_WINDOW_NONE; ++i) {
+        const bool titled = Property(connection, children[i], netName, utf8) == title ||
+                            Property(connection, children[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING) == title;
+        if (titled && IsMapped(connection, children[i])) {
+            found = children[i];
+        }
+    }
+    std::free(tree);
+    return found;
+}
+
+xcb_window_t WaitForWindow(xcb_connection_t* connection, xcb_window_t root, const std::string& title, double seconds) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < deadline) {
+        if (const xcb_window_t window = FindWindow(connection, root, title); window != XCB_WINDOW_NONE) {
+            return window;
+        }
+        // Polling the server: a watcher from outside has no event to wait on for another client's map.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return XCB_WINDOW_NONE;
+}
+
+void SendDelete(xcb_connection_t* connection, xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = Atom(connection, "WM_PROTOCOLS");
+    event.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const auto started = Clock::now();
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: xwindow close|mapped TITLE [SECONDS] | launch TITLE -- CMD...\n");
+        return 64;
+    }
+    const std::string mode = argv[1];
+    const std::string title = argv[2];
+    double seconds = 30;
+    pid_t child = 0;
+    if (mode == "launch") {
+        if (argc < 5 || std::strcmp(argv[3], "--") != 0) {
+            return 64;
+        }
+        if (posix_spawnp(&child, argv[4], nullptr, nullptr, &argv[4], environ) != 0) {
+            std::perror("xwindow: start");
+            return 1;
+        }
+    } else if (argc > 3) {
+        seconds = std::atof(argv[3]);
+    }
+
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        std::fprintf(stderr, "xwindow: cannot reach the X server\n");
+        return 1;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_window_t window = WaitForWindow(connection, root, title, seconds);
+    if (window == XCB_WINDOW_NONE) {
+        std::fprintf(stderr, "xwindow: no window titled \"%s\" appeared\n", title.c_str());
+        if (child > 0) {
+            kill(child, SIGTERM);
+        }
+        return 2;
+    }
+    const auto elapsed = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    if (mode == "mapped" || mode == "launch") {
+        std::printf("%.2f\n", elapsed);
+    }
+    if (mode == "close" || mode == "launch") {
+        SendDelete(connection, window);
+    }
+    xcb_disconnect(connection);
+    if (child > 0) {
+        int status = 0;
+        waitpid(child, &status, 0);
+    }
+    return 0;
+}
