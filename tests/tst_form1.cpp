@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -111,6 +113,8 @@ private slots:
     void optionsAreSavedOnClose();
     void boxClickDerivesTheOutput_data();
     void boxClickDerivesTheOutput();
+    void dropTakesTheFirstWadFile_data();
+    void dropTakesTheFirstWadFile();
 
 private:
     template <typename T = QWidget> static T* Control(const Form1& form, const char* name) {
@@ -526,6 +530,71 @@ void TestForm1::boxClickDerivesTheOutput() {
     QCOMPARE(output->text(), afterCheck);
     QTest::mouseClick(Control(form, "Check4"), Qt::LeftButton);
     QCOMPARE(output->text(), afterUncheck);
+}
+
+void TestForm1::dropTakesTheFirstWadFile_data() {
+    QTest::addColumn<QStringList>("urls"); // empty: the drag carries text only
+    QTest::addColumn<int>("check4");
+    QTest::addColumn<QString>("input"); // what the fields hold afterwards; they start as "old in"/"old out"
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("upper-case WAD, box unchecked") << QStringList{"file:///maps/E1M1.WAD"} << 0 << "/maps/E1M1.WAD"
+                                                   << "/maps/E1M1_vtl.wad";
+    QTest::newRow("box checked copies the path") << QStringList{"file:///maps/E1M1.WAD"} << 1 << "/maps/E1M1.WAD"
+                                                 << "/maps/E1M1.WAD";
+    QTest::newRow("grey box derives the name") << QStringList{"file:///maps/e1.wad"} << 2 << "/maps/e1.wad"
+                                               << "/maps/e1_vtl.wad";
+    QTest::newRow("blanks and accents come out whole")
+        << QStringList{"file:///home/zo%C3%AB/my%20maps/%C3%A9lan.wad"} << 0 << "/home/zoë/my maps/élan.wad"
+        << "/home/zoë/my maps/élan_vtl.wad";
+    QTest::newRow("a text file is ignored") << QStringList{"file:///maps/readme.txt"} << 0 << "old in"
+                                            << "old out";
+    QTest::newRow("no dot before wad is ignored") << QStringList{"file:///maps/mywad"} << 0 << "old in"
+                                                  << "old out";
+    QTest::newRow("text first, WAD second: ignored")
+        << QStringList{"file:///maps/readme.txt", "file:///maps/e1.wad"} << 0 << "old in"
+        << "old out";
+    QTest::newRow("WAD first: only it is used")
+        << QStringList{"file:///maps/e1.wad", "file:///maps/e2.wad"} << 0 << "/maps/e1.wad"
+        << "/maps/e1_vtl.wad";
+    QTest::newRow("a web link is no file") << QStringList{"https://example.invalid/e1.wad"} << 0 << "old in"
+                                           << "old out";
+    QTest::newRow("dragged text changes nothing") << QStringList{} << 0 << "old in"
+                                                  << "old out";
+}
+
+void TestForm1::dropTakesTheFirstWadFile() {
+    QFETCH(QStringList, urls);
+    QFETCH(int, check4);
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    Form1 form(std::make_unique<MemoryStore>());
+    form.show();
+    SetCheckValue(Control<QCheckBox>(form, "Check4"), check4);
+    auto* text1 = Control<QLineEdit>(form, "Text1");
+    auto* text2 = Control<QLineEdit>(form, "Text2");
+    text1->setText(QStringLiteral("old in"));
+    text2->setText(QStringLiteral("old out"));
+
+    QMimeData data;
+    if (urls.isEmpty()) {
+        data.setText(QStringLiteral("/maps/e1.wad"));
+    } else {
+        QList<QUrl> list;
+        for (const QString& url : urls) {
+            list << QUrl(url);
+        }
+        data.setUrls(list);
+    }
+    const QPoint at = text1->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(text1, &enter);
+    QCOMPARE(enter.isAccepted(), !urls.isEmpty());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(text1, &drop);
+
+    QCOMPARE(text1->text(), QDir::toNativeSeparators(input));
+    QCOMPARE(text2->text(), QDir::toNativeSeparators(output));
 }
 
 QTEST_MAIN(TestForm1)
