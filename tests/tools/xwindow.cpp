@@ -1,11 +1,12 @@
 // Watches an X server from outside a program, as a window manager would:
 //   xwindow close TITLE [SECONDS]     waits for a mapped top-level window titled TITLE, then asks it to
-//                                     close with WM_DELETE_WINDOW; exits 0 once the request is sent.
+//                                     close with WM_DELETE_WINDOW until it is gone.
 //   xwindow mapped TITLE [SECONDS]    waits for it to be mapped and prints the milliseconds since this
 //                                     tool started.
 //   xwindow launch TITLE -- CMD...    starts CMD, waits for its window to be mapped, prints the milliseconds
-//                                     from the start to the map, then closes the window and waits for CMD.
-// Exit status 2: the window did not appear in time.
+//                                     from the start to the map and CMD's resident set in KiB at that moment,
+//                                     then closes the window and waits for CMD.
+// Exit status 2: the window did not appear in time; 3: it did not close in time.
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -99,6 +100,42 @@ void SendDelete(xcb_connection_t* connection, xcb_window_t window) {
     xcb_flush(connection);
 }
 
+// The resident set of a process in KiB, from /proc; 0 where that is not available.
+long ResidentKiB(pid_t pid) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/status";
+    FILE* status = std::fopen(path.c_str(), "r");
+    if (!status) {
+        return 0;
+    }
+    char line[256];
+    long kib = 0;
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::strncmp(line, "VmRSS:", 6) == 0) {
+            kib = std::strtol(line + 6, nullptr, 10);
+        }
+    }
+    std::fclose(status);
+    return kib;
+}
+
+// Asks the window to close until it is gone. A request that arrives while the program is still starting can
+// go unanswered, so it is repeated, as a user would click the close box again.
+bool CloseUntilGone(xcb_connection_t* connection, xcb_window_t root, const std::string& title, double seconds) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < deadline) {
+        const xcb_window_t window = FindWindow(connection, root, title);
+        if (window == XCB_WINDOW_NONE) {
+            return true;
+        }
+        SendDelete(connection, window);
+        const auto retry = Clock::now() + std::chrono::milliseconds(500);
+        while (Clock::now() < retry && FindWindow(connection, root, title) == window) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -138,16 +175,19 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const auto elapsed = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
-    if (mode == "mapped" || mode == "launch") {
+    if (mode == "mapped") {
         std::printf("%.2f\n", elapsed);
+    } else if (mode == "launch") {
+        std::printf("%.2f %ld\n", elapsed, ResidentKiB(child));
     }
-    if (mode == "close" || mode == "launch") {
-        SendDelete(connection, window);
-    }
+    const bool closed = (mode != "close" && mode != "launch") || CloseUntilGone(connection, root, title, seconds);
     xcb_disconnect(connection);
     if (child > 0) {
+        if (!closed) {
+            kill(child, SIGKILL);
+        }
         int status = 0;
         waitpid(child, &status, 0);
     }
-    return 0;
+    return closed ? 0 : 3;
 }

@@ -1,0 +1,89 @@
+// "BUILD" clicked until the window takes input again, with a stand-in NodeBuilder that does nothing,
+// against starting the same program directly with posix_spawn and waitpid. Prints one line per round:
+// "<ours ms> <baseline ms>", the two interleaved.
+//   bench_roundtrip STANDIN ROUNDS
+#include "Form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Options kept in memory only: a benchmark never touches the user's settings.
+class NullStore final : public vantrel::SettingsStore {
+public:
+    std::string Read(std::string_view, std::string_view, std::string_view, std::string_view text) override {
+        return std::string{text};
+    }
+    void Write(std::string_view, std::string_view, std::string_view, std::string_view) override {}
+    bool Flush() override { return true; }
+    [[nodiscard]] std::string Location() const override { return {}; }
+};
+
+double Milliseconds(Clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench_roundtrip STANDIN ROUNDS\n");
+        return 64;
+    }
+    QTemporaryDir folder;
+    const QString program = folder.filePath(QStringLiteral("vantrel"));
+    QFile::copy(QString::fromLocal8Bit(argv[1]), program);
+    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
+    qputenv("PATH", (folder.path() + QDir::listSeparator()).toLocal8Bit() + qgetenv("PATH"));
+    qunsetenv("VANTREL_STANDIN_LOG");
+
+    vantrel::Form1 form(std::make_unique<NullStore>());
+    form.show();
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("/maps/e1.wad"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("/maps/e1_vtl.wad"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text3"))->setText(QStringLiteral("E1M1"));
+    auto* build = form.findChild<QPushButton*>(QStringLiteral("Command2"));
+
+    const QByteArray path = program.toLocal8Bit();
+    std::vector<QByteArray> words{path,  "-n1", "-b",           "-bc",  "-nu", "-ni-",
+                                  "-rc", "-rg", "/maps/e1.wad", "E1M1", "-o",  "/maps/e1_vtl.wad"};
+    std::vector<char*> arguments;
+    for (QByteArray& word : words) {
+        arguments.push_back(word.data());
+    }
+    arguments.push_back(nullptr);
+
+    const int rounds = std::atoi(argv[2]);
+    for (int round = 0; round < rounds; ++round) {
+        auto start = Clock::now();
+        build->click(); // returns once NodeBuilder has ended and the window is enabled again
+        const double ours = Milliseconds(start);
+
+        start = Clock::now();
+        pid_t child = 0;
+        int status = 0;
+        if (posix_spawn(&child, path.constData(), nullptr, nullptr, arguments.data(), environ) == 0) {
+            waitpid(child, &status, 0);
+        }
+        const double baseline = Milliseconds(start);
+        std::printf("%.3f %.3f\n", ours, baseline);
+        std::fflush(stdout);
+    }
+    return 0;
+}

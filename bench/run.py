@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Runs every benchmark against its baseline, interleaved (ours, baseline, ours, ...), and prints one table
+of medians with min and max. Benchmarks are not tests: this never fails on a missed target.
+
+    run.py BUILD_DIR [ROUNDS]
+Needs DISPLAY set to an X server (scripts/bench.sh starts Xvfb)."""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+
+build = os.path.abspath(sys.argv[1])
+rounds = max(7, int(sys.argv[2]) if len(sys.argv) > 2 else 9)
+xwindow = os.path.join(build, 'tests', 'xwindow')
+standin = os.path.join(build, 'tests', 'fake_nodebuilder')
+config = tempfile.mkdtemp(prefix='vantrel-bench-')
+env = dict(os.environ, XDG_CONFIG_HOME=config, QT_QPA_PLATFORM='xcb')
+
+
+def launch(title, program):
+    out = subprocess.run([xwindow, 'launch', title, '--', program], env=env, check=True,
+                         capture_output=True, text=True).stdout.split()
+    return float(out[0]), int(out[1]) / 1024.0
+
+
+def spread(samples):
+    return statistics.median(samples), min(samples), max(samples)
+
+
+rows = []
+
+
+def row(figure, ours, baseline, unit, compare, target, limit):
+    o, b = spread(ours), spread(baseline)
+    value = o[0] / b[0] if compare == 'ratio' else o[0] - b[0]
+    shown = f'{value:.2f}x' if compare == 'ratio' else f'{value:+.2f} {unit}'
+    rows.append((figure, f'{o[0]:.2f} {unit} ({o[1]:.2f}..{o[2]:.2f})', f'{b[0]:.2f} {unit} ({b[1]:.2f}..{b[2]:.2f})',
+                 shown, target, 'met' if value <= limit else 'NOT met'))
+
+
+# Start-up and memory: process start to the window mapped, and the resident set at that moment.
+ours_ms, base_ms, ours_mib, base_mib = [], [], [], []
+for _ in range(rounds):
+    ms, mib = launch('Vantrel Frontend', os.path.join(build, 'vantrel-frontend'))
+    ours_ms.append(ms)
+    ours_mib.append(mib)
+    ms, mib = launch('Baseline window', os.path.join(build, 'bench', 'bench_minimal_window'))
+    base_ms.append(ms)
+    base_mib.append(mib)
+row('Start-up', ours_ms, base_ms, 'ms', 'ratio', 'ratio <= 1.3', 1.3)
+row('Memory', ours_mib, base_mib, 'MiB', 'difference', '<= +8 MiB', 8.0)
+
+# Build round trip: the program interleaves its own rounds with the posix_spawn baseline.
+lines = subprocess.run([os.path.join(build, 'bench', 'bench_roundtrip'), standin, str(rounds * 3)], env=env,
+                       check=True, capture_output=True, text=True).stdout.split('\n')
+pairs = [tuple(map(float, line.split())) for line in lines if line.strip()]
+row('Build round trip', [p[0] for p in pairs], [p[1] for p in pairs], 'ms', 'difference', '<= +5 ms', 5.0)
+
+# Big folder: a new file browser at 100,000 files until its list is filled, against readdir with the match.
+browse = os.path.join(build, 'bench', 'bench_browse')
+if os.path.exists(browse):
+    lines = subprocess.run([browse, str(rounds)], env=env, check=True, capture_output=True,
+                           text=True).stdout.split('\n')
+    pairs = [tuple(map(float, line.split())) for line in lines if line.strip()]
+    row('Big folder', [p[0] for p in pairs], [p[1] for p in pairs], 'ms', 'ratio', 'ratio <= 3', 3.0)
+
+header = ('Figure', 'Ours: median (min..max)', 'Baseline, same run', 'Ratio or difference', 'Target', 'Met')
+widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]
+print(f'{rounds} interleaved rounds each (round trip: {rounds * 3})')
+for r in [header] + rows:
+    print(' | '.join(str(c).ljust(w) for c, w in zip(r, widths)))
