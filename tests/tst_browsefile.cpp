@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -183,7 +184,6 @@ private slots:
     void opensAsTheDesignPlacesIt();
     void opensCentredOverItsOwner();
     void opensWithTheFocusOnTheDriveListThenTabsInOrder();
-    void opensAtTheDriveAndFolderOfTheProcess();
     void newDialogStartsAtTheCurrentFolderNotTheLastChoice();
 
     void fileListPattern_data();
@@ -192,14 +192,14 @@ private slots:
     void browseSetsThePattern();
     void folderListShowsTheChainThenTheSubfolders();
 
-    void okFillsTheResultFieldsAndHides();
-    void doubleClickOnAFileConfirmsIt();
+    void confirmingFillsTheResultFieldsAndHides_data();
+    void confirmingFillsTheResultFieldsAndHides();
     void resultAtADriveRootHasOneSeparator();
     void joinFolderAndFile_data();
     void joinFolderAndFile();
     void resultKeepsTheCaseOfTheFolder();
+    void cancelAfterASelectionReturnsNothing_data();
     void cancelAfterASelectionReturnsNothing();
-    void closeBoxReturnsNothing();
     void execReturnsTheChoiceToTheCaller();
     void enterAndEscapeDoNothing();
 
@@ -311,38 +311,32 @@ void TestBrowseFile::opensWithTheFocusOnTheDriveListThenTabsInOrder() {
     }
 }
 
-void TestBrowseFile::opensAtTheDriveAndFolderOfTheProcess() {
-    Make(m_b, {QStringLiteral("maps/e1.wad"), QStringLiteral("maps/notes.txt")});
-    const QString before = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_b + QStringLiteral("/maps")));
-    auto dialog = std::make_unique<BrowseFile>(nullptr, std::make_unique<FakeDrives>(m_drives));
-    QVERIFY(QDir::setCurrent(before));
-
-    QCOMPARE(dialog->FolderPath(), Native(m_b + QStringLiteral("/maps")));
-    QCOMPARE(Drive1(*dialog)->currentText(), QStringLiteral("B"));
-    QCOMPARE(FileNames(*dialog), QStringList{QStringLiteral("e1.wad")});
-    QVERIFY(!File1(*dialog)->selectionModel()->hasSelection());
-}
-
 void TestBrowseFile::newDialogStartsAtTheCurrentFolderNotTheLastChoice() {
-    Make(m_a, {QStringLiteral("maps/e1.wad"), QStringLiteral("other/o.wad")});
+    Make(m_b, {QStringLiteral("maps/e1.wad"), QStringLiteral("maps/notes.txt"), QStringLiteral("other/o.wad")});
     const QString before = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_a + QStringLiteral("/maps")));
+    const auto restore = qScopeGuard([&before] { QDir::setCurrent(before); });
+    QVERIFY(QDir::setCurrent(m_b + QStringLiteral("/maps")));
+
+    const auto verifyInitialState = [this](const BrowseFile& dialog) {
+        QCOMPARE(dialog.FolderPath(), Native(m_b + QStringLiteral("/maps")));
+        QCOMPARE(Drive1(dialog)->currentText(), QStringLiteral("B"));
+        QCOMPARE(FileNames(dialog), QStringList{QStringLiteral("e1.wad")});
+        QVERIFY(!File1(dialog)->selectionModel()->hasSelection());
+        QVERIFY(!OkButton(dialog)->isEnabled());
+        QVERIFY(dialog.ResultFile().isEmpty());
+    };
     {
         BrowseFile first(nullptr, std::make_unique<FakeDrives>(m_drives));
+        verifyInitialState(first);
         first.show();
         QVERIFY(QTest::qWaitForWindowExposed(&first));
-        DoubleClickFolder(first, Native(m_a));
+        DoubleClickFolder(first, Native(m_b));
         DoubleClickFolder(first, QStringLiteral("other"));
         DoubleClickFile(first, QStringLiteral("o.wad"));
-        QCOMPARE(first.Resultpath(), Native(m_a + QStringLiteral("/other")));
+        QCOMPARE(first.Resultpath(), Native(m_b + QStringLiteral("/other")));
     }
-    BrowseFile second(nullptr, std::make_unique<FakeDrives>(m_drives));
-    QVERIFY(QDir::setCurrent(before));
-    QCOMPARE(second.FolderPath(), Native(m_a + QStringLiteral("/maps")));
-    QCOMPARE(FileNames(second), QStringList{QStringLiteral("e1.wad")});
-    QVERIFY(second.ResultFile().isEmpty());
-    QVERIFY(!OkButton(second)->isEnabled());
+    const BrowseFile second(nullptr, std::make_unique<FakeDrives>(m_drives));
+    verifyInitialState(second);
 }
 
 void TestBrowseFile::fileListPattern_data() {
@@ -441,34 +435,31 @@ void TestBrowseFile::folderListShowsTheChainThenTheSubfolders() {
     QCOMPARE(lefts[5], lefts[3]);
 }
 
-void TestBrowseFile::okFillsTheResultFieldsAndHides() {
-    Make(m_a, {QStringLiteral("maps/e1.wad"), QStringLiteral("maps/e2.wad")});
-    const Browser browser = ShowAt(m_drives, m_a + QStringLiteral("/maps"));
-    BrowseFile& dialog = *browser.dialog;
-    QVERIFY(!OkButton(dialog)->isEnabled());
-    ClickFile(dialog, QStringLiteral("e1.wad"));
-    QVERIFY(OkButton(dialog)->isEnabled());
-    QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
-
-    QCOMPARE(dialog.Result(), Native(m_a + QStringLiteral("/maps/e1.wad")));
-    QCOMPARE(dialog.ResultFile(), QStringLiteral("e1.wad"));
-    QCOMPARE(dialog.Resultpath(), Native(m_a + QStringLiteral("/maps")));
-    QVERIFY(dialog.isHidden());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("ResultDrive"))->text().isEmpty());
+void TestBrowseFile::confirmingFillsTheResultFieldsAndHides_data() {
+    QTest::addColumn<bool>("doubleClick");
+    QTest::newRow("click, then OK") << false;
+    QTest::newRow("double-click") << true;
 }
 
-void TestBrowseFile::doubleClickOnAFileConfirmsIt() {
+void TestBrowseFile::confirmingFillsTheResultFieldsAndHides() {
+    QFETCH(bool, doubleClick);
     Make(m_a, {QStringLiteral("maps/e1.wad"), QStringLiteral("maps/e2.wad")});
     const Browser browser = ShowAt(m_drives, m_a + QStringLiteral("/maps"));
     BrowseFile& dialog = *browser.dialog;
-    DoubleClickFile(dialog, QStringLiteral("e2.wad"));
+    if (doubleClick) {
+        DoubleClickFile(dialog, QStringLiteral("e2.wad"));
+    } else {
+        ClickFile(dialog, QStringLiteral("e2.wad"));
+        QVERIFY(OkButton(dialog)->isEnabled());
+        QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+    }
 
     QCOMPARE(dialog.Result(), Native(m_a + QStringLiteral("/maps/e2.wad")));
     QCOMPARE(dialog.ResultFile(), QStringLiteral("e2.wad"));
     QCOMPARE(dialog.Resultpath(), Native(m_a + QStringLiteral("/maps")));
     QVERIFY(dialog.isHidden());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("ResultDrive"))->text().isEmpty());
 }
 
 void TestBrowseFile::resultAtADriveRootHasOneSeparator() {
@@ -513,30 +504,29 @@ void TestBrowseFile::resultKeepsTheCaseOfTheFolder() {
     QCOMPARE(dialog.Resultpath(), Native(m_a + QStringLiteral("/Maps")));
 }
 
+void TestBrowseFile::cancelAfterASelectionReturnsNothing_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("close box") << true;
+}
+
 void TestBrowseFile::cancelAfterASelectionReturnsNothing() {
+    QFETCH(bool, closeBox);
     Make(m_a, {QStringLiteral("e1.wad")});
     const Browser browser = ShowAt(m_drives, m_a);
     BrowseFile& dialog = *browser.dialog;
     ClickFile(dialog, QStringLiteral("e1.wad"));
-    QTest::mouseClick(CancelButton(dialog), Qt::LeftButton);
+    if (closeBox) {
+        QVERIFY(dialog.close());
+    } else {
+        QTest::mouseClick(CancelButton(dialog), Qt::LeftButton);
+    }
 
     QVERIFY(dialog.isHidden());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(dialog.Result().isEmpty());
     QVERIFY(dialog.ResultFile().isEmpty());
     QVERIFY(dialog.Resultpath().isEmpty());
-}
-
-void TestBrowseFile::closeBoxReturnsNothing() {
-    Make(m_a, {QStringLiteral("e1.wad")});
-    const Browser browser = ShowAt(m_drives, m_a);
-    BrowseFile& dialog = *browser.dialog;
-    ClickFile(dialog, QStringLiteral("e1.wad"));
-    QVERIFY(dialog.close());
-
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(dialog.ResultFile().isEmpty());
-    QVERIFY(dialog.Result().isEmpty());
 }
 
 void TestBrowseFile::execReturnsTheChoiceToTheCaller() {
