@@ -1,0 +1,442 @@
+#include "BrowseFile.h"
+
+#include "MessageBox.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStringListModel>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+using enum BrowseControlKind;
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kIndentTwips = 150;
+constexpr const char* kDefaultPattern = "*.*wad";
+
+} // namespace
+
+const std::array<BrowseControlRow, 10> kBrowseFileControls{{
+    {"Frame1", Frame, "BrowseFile", "", {120, 0, 6855, 5055}, 0},
+    {"Drive1", DriveList, "Frame1", "", {120, 240, 3255, 315}, 1},
+    {"File1", FileList, "Frame1", "", {3480, 240, 3255, 3990}, 2},
+    {"Dir1", FolderList, "Frame1", "", {120, 600, 3255, 3690}, 3},
+    {"Command1", Button, "Frame1", "OK", {120, 4440, 975, 375}, 7},
+    {"CommandCancel", Button, "Frame1", "Cancel", {5760, 4440, 975, 375}, 8},
+    {"Result", ResultField, "BrowseFile", "", {240, 6000, 2535, 285}, 4},
+    {"ResultFile", ResultField, "BrowseFile", "", {240, 6360, 2535, 285}, 5},
+    {"Resultpath", ResultField, "BrowseFile", "", {240, 6720, 2535, 285}, 6},
+    {"ResultDrive", ResultField, "BrowseFile", "", {240, 7080, 2535, 285}, 9},
+}};
+
+namespace {
+
+// The folder list draws each folder indented by its depth below the drive's root, as the classic list did.
+class IndentedItemDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem indented = option;
+        indented.rect.setLeft(option.rect.left() + Indent(option, index));
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(Indent(option, index), 0);
+    }
+
+private:
+    static int Indent(const QStyleOptionViewItem& option, const QModelIndex& index) {
+        const qreal dpi = option.widget != nullptr ? option.widget->logicalDpiX() : 96.0;
+        return index.data(kLevelRole).toInt() * TwipsToPixels(kIndentTwips, dpi);
+    }
+};
+
+// The lists are drawn on the grey of buttons rather than the usual white.
+void PaintOnButtonFace(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    widget->setPalette(palette);
+}
+
+QWidget* CreateControl(const BrowseControlRow& row, QWidget* parent) {
+    QWidget* widget = nullptr;
+    switch (row.kind) {
+    case Frame: {
+        auto* frame = new QFrame(parent);
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        widget = frame;
+        break;
+    }
+    case DriveList: {
+        auto* drives = new QComboBox(parent);
+        PaintOnButtonFace(drives);
+        PaintOnButtonFace(drives->view());
+        widget = drives;
+        break;
+    }
+    case FolderList: {
+        auto* folders = new QListWidget(parent);
+        folders->setItemDelegate(new IndentedItemDelegate(folders));
+        folders->setUniformItemSizes(true);
+        PaintOnButtonFace(folders);
+        widget = folders;
+        break;
+    }
+    case FileList: {
+        auto* files = new QListView(parent);
+        files->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        files->setSelectionMode(QAbstractItemView::SingleSelection);
+        files->setUniformItemSizes(true); // keeps a list of 100,000 names as quick to lay out as a short one
+        PaintOnButtonFace(files);
+        widget = files;
+        break;
+    }
+    case Button: {
+        auto* button = new QPushButton(QString::fromUtf8(row.caption), parent);
+        button->setAutoDefault(false); // Enter presses neither button
+        widget = button;
+        break;
+    }
+    case ResultField: {
+        auto* field = new QLineEdit(parent);
+        // The result fields lie below the client area; the focus must never land where nobody sees it.
+        field->setFocusPolicy(Qt::NoFocus);
+        field->setReadOnly(true);
+        widget = field;
+        break;
+    }
+    }
+    widget->setObjectName(QString::fromUtf8(row.name));
+    widget->setFont(WindowFont());
+    PlaceInTwips(widget, row.rect);
+    return widget;
+}
+
+QList<QRegularExpression> PatternsFrom(const QString& pattern) {
+    QList<QRegularExpression> patterns;
+    for (const QString& part : pattern.split(u';', Qt::SkipEmptyParts)) {
+        patterns.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(part.trimmed()),
+                                           QRegularExpression::CaseInsensitiveOption));
+    }
+    return patterns;
+}
+
+bool MatchesAny(const QString& name, const QList<QRegularExpression>& patterns) {
+    return std::any_of(patterns.cbegin(), patterns.cend(),
+                       [&name](const QRegularExpression& pattern) { return pattern.match(name).hasMatch(); });
+}
+
+// Alphabetical without regard to case; names differing only in case keep a fixed order.
+void SortNames(QStringList& names) {
+    // Folding each name once rather than in every comparison about halves the sort of a big folder.
+    std::vector<std::pair<QString, QString>> keyed;
+    keyed.reserve(names.size());
+    for (QString& name : names) {
+        keyed.emplace_back(name.toCaseFolded(), std::move(name));
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        names[i] = std::move(keyed[static_cast<std::size_t>(i)].second);
+    }
+}
+
+QString ChildPath(const QString& folder, const QString& name) {
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+// The folders from the root down to the folder itself.
+QStringList ChainOf(const QString& folder, const QString& root) {
+    QStringList chain{folder};
+    while (chain.first().size() > root.size()) {
+        const QString parent = QFileInfo(chain.first()).path();
+        if (parent == chain.first()) {
+            break;
+        }
+        chain.prepend(parent);
+    }
+    return chain;
+}
+
+QListWidgetItem* AddFolderItem(QListWidget* list, const QString& text, const QString& path, qsizetype level,
+                               QStyle::StandardPixmap icon) {
+    auto* item = new QListWidgetItem(list->style()->standardIcon(icon), text, list);
+    item->setData(kPathRole, path);
+    item->setData(kLevelRole, static_cast<int>(level));
+    return item;
+}
+
+} // namespace
+
+QString JoinFolderAndFile(const QString& folder, const QString& file) {
+    const QChar separator = QDir::separator();
+    return folder.endsWith(separator) ? folder + file : folder + separator + file;
+}
+
+BrowseFile::BrowseFile(QWidget* owner, std::unique_ptr<DriveSource> drives, const QString& startFolder)
+    : QDialog(owner), m_driveSource(drives ? std::move(drives) : std::make_unique<SystemDrives>()),
+      m_drives(m_driveSource->Drives()),
+      m_startFolder(QDir::cleanPath(startFolder.isEmpty() ? QDir::currentPath() : QDir(startFolder).absolutePath())),
+      m_patterns(PatternsFrom(QString::fromLatin1(kDefaultPattern))) {
+    setObjectName(QStringLiteral("BrowseFile"));
+    setWindowTitle(QStringLiteral("Browse for WAD file..."));
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFont(WindowFont());
+    setFixedSize(TwipsToPixels(kBrowseFileClientArea, logicalDpiX()).size());
+    CreateControls();
+    SetTabOrder();
+
+    SelectDriveQuietly(DriveHolding(m_drives, m_startFolder));
+    ShowFolder(m_startFolder, ReadFolder(m_startFolder).value_or(FolderContents{}));
+    WireEvents();
+    m_drive1->setFocus();
+}
+
+BrowseFile::~BrowseFile() = default;
+
+void BrowseFile::CreateControls() {
+    std::map<std::string, QWidget*, std::less<>> containers{{"BrowseFile", this}};
+    for (const BrowseControlRow& row : kBrowseFileControls) {
+        containers.emplace(row.name, CreateControl(row, containers.at(row.parent)));
+    }
+    m_drive1 = findChild<QComboBox*>(QStringLiteral("Drive1"));
+    m_dir1 = findChild<QListWidget*>(QStringLiteral("Dir1"));
+    m_file1 = findChild<QListView*>(QStringLiteral("File1"));
+    m_command1 = findChild<QPushButton*>(QStringLiteral("Command1"));
+    m_commandCancel = findChild<QPushButton*>(QStringLiteral("CommandCancel"));
+    m_result = findChild<QLineEdit*>(QStringLiteral("Result"));
+    m_resultFile = findChild<QLineEdit*>(QStringLiteral("ResultFile"));
+    m_resultpath = findChild<QLineEdit*>(QStringLiteral("Resultpath"));
+    m_resultDrive = findChild<QLineEdit*>(QStringLiteral("ResultDrive"));
+
+    for (const Drive& drive : m_drives) {
+        m_drive1->addItem(drive.text);
+    }
+    m_fileNames = new QStringListModel(this);
+    m_file1->setModel(m_fileNames);
+    m_command1->setEnabled(false);
+}
+
+void BrowseFile::SetTabOrder() {
+    std::vector<const BrowseControlRow*> rows;
+    for (const BrowseControlRow& row : kBrowseFileControls) {
+        if (findChild<QWidget*>(QString::fromUtf8(row.name))->focusPolicy() != Qt::NoFocus) {
+            rows.push_back(&row);
+        }
+    }
+    std::sort(rows.begin(), rows.end(),
+              [](const BrowseControlRow* a, const BrowseControlRow* b) { return a->tabPosition < b->tabPosition; });
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        setTabOrder(findChild<QWidget*>(QString::fromUtf8(rows[i - 1]->name)),
+                    findChild<QWidget*>(QString::fromUtf8(rows[i]->name)));
+    }
+}
+
+void BrowseFile::WireEvents() {
+    connect(m_drive1, &QComboBox::currentIndexChanged, this, &BrowseFile::Drive1_Change);
+    connect(m_dir1, &QListWidget::itemDoubleClicked, this, &BrowseFile::Dir1_OpenItem);
+    connect(m_file1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (SelectedFile().isValid()) {
+            File1_Click();
+        } else {
+            m_command1->setEnabled(false); // "OK" never confirms nothing
+        }
+    });
+    connect(m_file1, &QListView::doubleClicked, this, &BrowseFile::File1_DblClick);
+    connect(m_command1, &QPushButton::clicked, this, &BrowseFile::Command1_Click);
+    connect(m_commandCancel, &QPushButton::clicked, this, &BrowseFile::CommandCancel_Click);
+}
+
+QString BrowseFile::Result() const {
+    return m_result->text();
+}
+
+QString BrowseFile::ResultFile() const {
+    return m_resultFile->text();
+}
+
+QString BrowseFile::Resultpath() const {
+    return m_resultpath->text();
+}
+
+QString BrowseFile::FolderPath() const {
+    return QDir::toNativeSeparators(m_folder);
+}
+
+void BrowseFile::Browse(const QString& pattern) {
+    m_patterns = PatternsFrom(pattern);
+    m_shown.files = ReadFolder(m_folder).value_or(FolderContents{}).files;
+    m_command1->setEnabled(false);
+    m_fileNames->setStringList(m_shown.files);
+}
+
+void BrowseFile::reject() {
+    for (QLineEdit* field : {m_result, m_resultFile, m_resultpath, m_resultDrive}) {
+        field->clear();
+    }
+    QDialog::reject();
+}
+
+void BrowseFile::keyPressEvent(QKeyEvent* event) {
+    // Neither button is a cancel button, so Escape does not close the dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void BrowseFile::Drive1_Change() {
+    m_command1->setEnabled(false);
+    const qsizetype index = m_drive1->currentIndex();
+    if (index >= 0 && OpenDrive(m_drives.at(index), CurrentFolderOf(m_drives.at(index)))) {
+        return;
+    }
+    ShowMessage(this, {QStringLiteral("Drive not ready"), QStringLiteral("ERROR"), MessageIcon::None});
+
+    // Back to the drive of the folder shown before. Should that have gone too, as when the medium was pulled
+    // meanwhile, to the first drive that can be read, instead of reporting the next failure for ever.
+    const std::optional<Drive> before = DriveHolding(m_drives, m_folder);
+    if (before && OpenDrive(*before, CurrentFolderOf(*before))) {
+        SelectDriveQuietly(before);
+        return;
+    }
+    for (const Drive& drive : m_drives) {
+        if (OpenDrive(drive, drive.root)) {
+            SelectDriveQuietly(drive);
+            return;
+        }
+    }
+    SelectDriveQuietly(before); // nothing can be read: the lists stay where they were
+}
+
+void BrowseFile::Dir1_Change() {
+    m_command1->setEnabled(false);
+    m_fileNames->setStringList(m_shown.files);
+}
+
+void BrowseFile::File1_Click() {
+    m_command1->setEnabled(true);
+}
+
+void BrowseFile::File1_DblClick() {
+    m_command1->setEnabled(true);
+    Command1_Click();
+}
+
+void BrowseFile::Command1_Click() {
+    const QModelIndex file = SelectedFile();
+    if (!file.isValid()) {
+        return;
+    }
+    const QString folder = FolderPath();
+    const QString name = file.data().toString();
+    m_result->setText(JoinFolderAndFile(folder, name));
+    m_resultFile->setText(name);
+    m_resultpath->setText(folder);
+    accept();
+}
+
+void BrowseFile::CommandCancel_Click() {
+    reject();
+}
+
+void BrowseFile::Dir1_OpenItem(const QListWidgetItem* item) {
+    const QString folder = item->data(kPathRole).toString();
+    if (folder == m_folder || MoveFolderList(folder)) {
+        return;
+    }
+    ShowMessage(this, {QStringLiteral("The folder %1 cannot be opened.").arg(QDir::toNativeSeparators(folder)),
+                       QStringLiteral("ERROR"), MessageIcon::None});
+}
+
+std::optional<BrowseFile::FolderContents> BrowseFile::ReadFolder(const QString& folder) const {
+    if (!IsFolderReadable(folder)) {
+        return std::nullopt;
+    }
+    FolderContents contents;
+    // Without QDir::Hidden and QDir::System: no dot files, no devices, sockets or broken links.
+    QDirIterator entries(folder, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        const QString name = entries.fileName();
+        if (entries.fileInfo().isDir()) {
+            contents.folders.append(name);
+        } else if (MatchesAny(name, m_patterns)) {
+            contents.files.append(name);
+        }
+    }
+    SortNames(contents.folders);
+    SortNames(contents.files);
+    return contents;
+}
+
+// False, with both lists as they were, when the folder cannot be opened.
+bool BrowseFile::MoveFolderList(const QString& folder) {
+    std::optional<FolderContents> contents = ReadFolder(folder);
+    if (!contents) {
+        return false;
+    }
+    ShowFolder(folder, std::move(*contents));
+    return true;
+}
+
+void BrowseFile::ShowFolder(const QString& folder, FolderContents contents) {
+    m_folder = folder;
+    m_shown = std::move(contents);
+
+    const std::optional<Drive> drive = DriveHolding(m_drives, m_folder);
+    const QStringList chain = ChainOf(m_folder, drive ? drive->root : QString());
+    m_dir1->clear();
+    for (qsizetype level = 0; level < chain.size(); ++level) {
+        const QString& path = chain.at(level);
+        const QString text = level == 0 ? QDir::toNativeSeparators(path) : QFileInfo(path).fileName();
+        AddFolderItem(m_dir1, text, path, level, QStyle::SP_DirOpenIcon);
+    }
+    m_dir1->setCurrentRow(static_cast<int>(chain.size() - 1));
+    for (const QString& name : std::as_const(m_shown.folders)) {
+        AddFolderItem(m_dir1, name, ChildPath(m_folder, name), chain.size(), QStyle::SP_DirClosedIcon);
+    }
+    Dir1_Change();
+}
+
+bool BrowseFile::OpenDrive(const Drive& drive, const QString& folder) {
+    return m_driveSource->IsReady(drive) && MoveFolderList(folder);
+}
+
+void BrowseFile::SelectDriveQuietly(const std::optional<Drive>& drive) {
+    const QSignalBlocker blocker(m_drive1);
+    m_drive1->setCurrentIndex(drive ? static_cast<int>(m_drives.indexOf(*drive)) : -1);
+}
+
+// Where the folder list goes when a drive is chosen: the process's current folder on its own drive, the root
+// on any other, as each drive keeps its own current folder.
+QString BrowseFile::CurrentFolderOf(const Drive& drive) const {
+    return DriveHolding(m_drives, m_startFolder) == drive ? m_startFolder : drive.root;
+}
+
+QModelIndex BrowseFile::SelectedFile() const {
+    const QModelIndexList selected = m_file1->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QModelIndex{} : selected.first();
+}
+
+} // namespace vantrel

@@ -1,0 +1,114 @@
+#include "Drives.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include <algorithm>
+#include <array>
+
+namespace vantrel {
+
+namespace {
+
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
+#endif
+
+// Whether path is folder itself or lies somewhere below it.
+bool IsWithin(const QString& path, const QString& folder) {
+    if (path.compare(folder, kPathCase) == 0) {
+        return true;
+    }
+    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    return path.startsWith(prefix, kPathCase);
+}
+
+#ifndef Q_OS_WIN
+// File systems that hold no files a person would pick: kernel interfaces, memory-backed scratch space,
+// desktop-internal FUSE mounts and packaged read-only images.
+bool IsPseudoFileSystem(const QByteArray& type) {
+    static constexpr auto kTypes = std::to_array<const char*>(
+        {"autofs", "binfmt_misc", "bpf",         "cgroup",         "cgroup2",    "configfs", "debugfs",
+         "devpts", "devtmpfs",    "efivarfs",    "fusectl",        "hugetlbfs",  "mqueue",   "nsfs",
+         "proc",   "pstore",      "ramfs",       "rpc_pipefs",     "securityfs", "squashfs", "sysfs",
+         "tmpfs",  "tracefs",     "fuse.portal", "fuse.gvfsd-fuse"});
+    return std::any_of(kTypes.cbegin(), kTypes.cend(), [&type](const char* pseudo) { return type == pseudo; });
+}
+
+bool IsBrowsedMount(const QString& root, const QString& homeMount) {
+    if (root.contains(QStringLiteral("/."))) {
+        return false; // inside a hidden folder: some program's private mount
+    }
+    if (root == homeMount) {
+        return true;
+    }
+    static const std::array<QString, 4> kPlaces{QStringLiteral("/home"), QStringLiteral("/media"),
+                                                QStringLiteral("/run/media"), QStringLiteral("/mnt")};
+    return std::any_of(kPlaces.cbegin(), kPlaces.cend(),
+                       [&root](const QString& place) { return IsWithin(root, place); });
+}
+#endif
+
+} // namespace
+
+QList<Drive> SystemDrives::Drives() const {
+    QList<Drive> drives;
+#ifdef Q_OS_WIN
+    for (const QFileInfo& info : QDir::drives()) {
+        const QString root = info.absoluteFilePath(); // "C:/"
+        drives.append({root.left(2).toLower(), root});
+    }
+#else
+    const QString homeMount = QStorageInfo(QDir::homePath()).rootPath();
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        const QString root = volume.rootPath();
+        const bool listed =
+            std::any_of(drives.cbegin(), drives.cend(), [&root](const Drive& d) { return d.root == root; });
+        if (root != u'/' && !listed && volume.isValid() && !IsPseudoFileSystem(volume.fileSystemType()) &&
+            IsBrowsedMount(root, homeMount)) {
+            drives.append({root, root});
+        }
+    }
+    std::sort(drives.begin(), drives.end(), [](const Drive& a, const Drive& b) { return a.root < b.root; });
+    drives.prepend({QStringLiteral("/"), QStringLiteral("/")});
+#endif
+    return drives;
+}
+
+bool SystemDrives::IsReady(const Drive& drive) const {
+    const QStorageInfo volume(drive.root);
+    if (!volume.isValid() || !volume.isReady()) {
+        return false;
+    }
+#ifndef Q_OS_WIN
+    // Once a medium is unmounted its mount folder belongs to the file system above it.
+    if (volume.rootPath() != drive.root) {
+        return false;
+    }
+#endif
+    return IsFolderReadable(drive.root);
+}
+
+std::optional<Drive> DriveHolding(const QList<Drive>& drives, const QString& folder) {
+    std::optional<Drive> holding;
+    for (const Drive& drive : drives) {
+        if (IsWithin(folder, drive.root) && (!holding || drive.root.size() > holding->root.size())) {
+            holding = drive;
+        }
+    }
+    return holding;
+}
+
+bool IsFolderReadable(const QString& folder) {
+    const QFileInfo info(folder);
+#ifdef Q_OS_WIN
+    return info.isDir() && info.isReadable();
+#else
+    return info.isDir() && info.isReadable() && info.isExecutable();
+#endif
+}
+
+} // namespace vantrel
