@@ -1,11 +1,11 @@
 #include "BrowseFile.h"
+#include "BrowseFileDriver.h"
 #include "Drives.h"
 #include "MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
@@ -21,6 +21,7 @@
 #include <memory>
 
 using namespace vantrel;
+using namespace browse_driver;
 
 namespace {
 
@@ -68,22 +69,6 @@ void Make(const QString& root, const QStringList& entries) {
     }
 }
 
-QComboBox* Drive1(const BrowseFile& dialog) {
-    return dialog.findChild<QComboBox*>(QStringLiteral("Drive1"));
-}
-QListWidget* Dir1(const BrowseFile& dialog) {
-    return dialog.findChild<QListWidget*>(QStringLiteral("Dir1"));
-}
-QListView* File1(const BrowseFile& dialog) {
-    return dialog.findChild<QListView*>(QStringLiteral("File1"));
-}
-QPushButton* OkButton(const BrowseFile& dialog) {
-    return dialog.findChild<QPushButton*>(QStringLiteral("Command1"));
-}
-QPushButton* CancelButton(const BrowseFile& dialog) {
-    return dialog.findChild<QPushButton*>(QStringLiteral("CommandCancel"));
-}
-
 QStringList FileNames(const BrowseFile& dialog) {
     const QAbstractItemModel* model = File1(dialog)->model();
     QStringList names;
@@ -99,19 +84,6 @@ QStringList FolderTexts(const BrowseFile& dialog) {
         texts.append(Dir1(dialog)->item(row)->text());
     }
     return texts;
-}
-
-QModelIndex FileIndex(const BrowseFile& dialog, const QString& name) {
-    const QAbstractItemModel* model = File1(dialog)->model();
-    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
-    return found.isEmpty() ? QModelIndex{} : found.first();
-}
-
-void ClickFile(const BrowseFile& dialog, const QString& name) {
-    const QModelIndex index = FileIndex(dialog, name);
-    QVERIFY2(index.isValid(), qPrintable(name));
-    File1(dialog)->scrollTo(index);
-    QTest::mouseClick(File1(dialog)->viewport(), Qt::LeftButton, {}, File1(dialog)->visualRect(index).center());
 }
 
 void DoubleClickFile(const BrowseFile& dialog, const QString& name) {
@@ -152,19 +124,6 @@ Browser ShowAt(const QList<Drive>& drives, const QString& folder, QWidget* owner
         qWarning("the dialog was not exposed");
     }
     return browser;
-}
-
-// Acts on the dialog as soon as it runs modally, so that a test can go through exec() itself.
-void WhenModal(const std::function<void(BrowseFile*)>& act) {
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        if (auto* dialog = qobject_cast<BrowseFile*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start(10);
 }
 
 QString Native(const QString& path) {
@@ -215,7 +174,7 @@ private slots:
     void systemDrivesOfferTheRootAndNoPseudoFileSystems();
     void driveHoldingPicksTheDeepestRoot();
 
-    void bigFolderOpensQuickly();
+    void bigFolderListsEveryMatch();
 
 private:
     QTemporaryDir m_temp;
@@ -734,26 +693,20 @@ void TestBrowseFile::driveHoldingPicksTheDeepestRoot() {
     QVERIFY(!DriveHolding(drives.mid(1), QStringLiteral("/home")).has_value());
 }
 
-void TestBrowseFile::bigFolderOpensQuickly() {
-    // Ten thousand by default keeps the run short where creating files is slow; set VANTREL_BIG_FOLDER_FILES
-    // to 100000 to measure a folder of the size the dialog is built for.
-    const int requested = qEnvironmentVariableIntValue("VANTREL_BIG_FOLDER_FILES");
-    const int files = requested > 0 ? requested : 10'000;
+void TestBrowseFile::bigFolderListsEveryMatch() {
+    // How fast a big folder opens is measured by scripts/bench.sh; here, that every match of one is listed.
+    constexpr int kFiles = 2'000;
     const QString big = m_a + QStringLiteral("/big");
     QVERIFY(QDir().mkpath(big));
-    for (int i = 0; i < files; ++i) {
+    for (int i = 0; i < kFiles; ++i) {
         QFile file(big + QStringLiteral("/level%1.%2").arg(i, 6, 10, QChar(u'0')).arg(i % 2 == 0 ? "wad" : "txt"));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-
-    QElapsedTimer opening;
-    opening.start();
     const BrowseFile dialog(nullptr, std::make_unique<FakeDrives>(m_drives), big);
-    const qint64 openMs = opening.elapsed();
-    QCOMPARE(File1(dialog)->model()->rowCount(), (files + 1) / 2);
-    qInfo("a new dialog at a folder of %d files: %lld ms", files, openMs);
-    // The listing is synchronous, so this is also how long the window goes without repainting.
-    QVERIFY2(openMs < 1000, qPrintable(QStringLiteral("%1 ms").arg(openMs)));
+    QCOMPARE(File1(dialog)->model()->rowCount(), kFiles / 2);
+    const QStringList names = FileNames(dialog);
+    QCOMPARE(names.first(), QStringLiteral("level000000.wad"));
+    QCOMPARE(names.last(), QStringLiteral("level001998.wad"));
 }
 
 QTEST_MAIN(TestBrowseFile)

@@ -1,3 +1,5 @@
+#include "BrowseFile.h"
+#include "BrowseFileDriver.h"
 #include "Controls.h"
 #include "Form1.h"
 #include "MemoryStore.h"
@@ -115,8 +117,21 @@ private slots:
     void boxClickDerivesTheOutput();
     void dropTakesTheFirstWadFile_data();
     void dropTakesTheFirstWadFile();
+    void browseFillsBothFields_data();
+    void browseFillsBothFields();
 
 private:
+    // Shows the window with the box at `check4` and the path fields holding "old in" and "old out".
+    static std::pair<QLineEdit*, QLineEdit*> ShowWithOldFields(Form1& form, int check4) {
+        form.show();
+        SetCheckValue(form.findChild<QCheckBox*>(QStringLiteral("Check4")), check4);
+        auto* text1 = form.findChild<QLineEdit*>(QStringLiteral("Text1"));
+        auto* text2 = form.findChild<QLineEdit*>(QStringLiteral("Text2"));
+        text1->setText(QStringLiteral("old in"));
+        text2->setText(QStringLiteral("old out"));
+        return {text1, text2};
+    }
+
     template <typename T = QWidget> static T* Control(const Form1& form, const char* name) {
         return form.findChild<T*>(QString::fromLatin1(name));
     }
@@ -569,12 +584,7 @@ void TestForm1::dropTakesTheFirstWadFile() {
     QFETCH(QString, input);
     QFETCH(QString, output);
     Form1 form(std::make_unique<MemoryStore>());
-    form.show();
-    SetCheckValue(Control<QCheckBox>(form, "Check4"), check4);
-    auto* text1 = Control<QLineEdit>(form, "Text1");
-    auto* text2 = Control<QLineEdit>(form, "Text2");
-    text1->setText(QStringLiteral("old in"));
-    text2->setText(QStringLiteral("old out"));
+    auto [text1, text2] = ShowWithOldFields(form, check4);
 
     QMimeData data;
     if (urls.isEmpty()) {
@@ -595,6 +605,57 @@ void TestForm1::dropTakesTheFirstWadFile() {
 
     QCOMPARE(text1->text(), QDir::toNativeSeparators(input));
     QCOMPARE(text2->text(), QDir::toNativeSeparators(output));
+}
+
+void TestForm1::browseFillsBothFields_data() {
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<int>("check4");
+    QTest::addColumn<bool>("doubleClick");
+
+    QTest::newRow("OK, box unchecked: the output name is derived") << true << 0 << false;
+    QTest::newRow("OK, box checked: both fields hold the path") << true << 1 << false;
+    QTest::newRow("OK, box grey: derived, since only checked copies") << true << 2 << false;
+    QTest::newRow("double-click confirms like OK") << true << 0 << true;
+    QTest::newRow("Cancel after a selection changes nothing") << false << 0 << false;
+    QTest::newRow("Cancel with the box checked changes nothing") << false << 1 << false;
+}
+
+void TestForm1::browseFillsBothFields() {
+    QFETCH(bool, confirm);
+    QFETCH(int, check4);
+    QFETCH(bool, doubleClick);
+    QTemporaryDir maps;
+    QVERIFY(QFile(maps.filePath("E1M1.WAD")).open(QIODevice::WriteOnly));
+    QVERIFY(QFile(maps.filePath("readme.txt")).open(QIODevice::WriteOnly));
+    const QString saved = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(maps.path())); // a new dialog opens at the current folder
+
+    Form1 form(std::make_unique<MemoryStore>());
+    auto [text1, text2] = ShowWithOldFields(form, check4);
+
+    bool sawDialog = false;
+    browse_driver::WhenModal([&](BrowseFile* dialog) {
+        sawDialog = dialog->parentWidget() == &form;
+        browse_driver::ClickFile(*dialog, QStringLiteral("E1M1.WAD"));
+        if (doubleClick) {
+            const QModelIndex index = browse_driver::FileIndex(*dialog, QStringLiteral("E1M1.WAD"));
+            const QPoint centre = browse_driver::File1(*dialog)->visualRect(index).center();
+            QTest::mouseDClick(browse_driver::File1(*dialog)->viewport(), Qt::LeftButton, {}, centre);
+        } else if (confirm) {
+            QTest::mouseClick(browse_driver::OkButton(*dialog), Qt::LeftButton);
+        } else {
+            QTest::mouseClick(browse_driver::CancelButton(*dialog), Qt::LeftButton);
+        }
+    });
+    QTest::mouseClick(Control(form, "Command1"), Qt::LeftButton);
+    QDir::setCurrent(saved);
+
+    QVERIFY(sawDialog);
+    QVERIFY(!form.findChild<BrowseFile*>()); // every Browse unloads its dialog
+    const QString chosen = QDir::toNativeSeparators(maps.filePath("E1M1.WAD"));
+    QCOMPARE(text1->text(), confirm ? chosen : QStringLiteral("old in"));
+    const QString derived = QDir::toNativeSeparators(maps.filePath("E1M1_vtl.wad"));
+    QCOMPARE(text2->text(), !confirm ? QStringLiteral("old out") : check4 == 1 ? chosen : derived);
 }
 
 QTEST_MAIN(TestForm1)

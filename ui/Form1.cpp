@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "BrowseFile.h"
 #include "CommandLine.h"
 #include "Controls.h"
 #include "FileNames.h"
@@ -294,7 +295,14 @@ void Form1::Form_Unload() {
     SaveSettings();
 }
 
-void Form1::Command1_Click() {}
+void Form1::Command1_Click() {
+    // A new dialog every time, so neither the folder nor the file of an earlier choice is remembered.
+    BrowseFile dialog(this);
+    dialog.exec();
+    if (!dialog.ResultFile().isEmpty()) {
+        TakeInput(dialog.Result());
+    }
+}
 
 void Form1::Command2_Click() {
     const std::string input = m_text1->text().toStdString();
@@ -333,7 +341,7 @@ void Form1::Check4_Click() {
     }
     const int value = CheckValue(m_check4);
     if (value == kChecked || value == kUnchecked) {
-        m_text2->setText(FromUtf8(OutputNameFor(input.toStdString(), value)));
+        DeriveOutput(value);
     }
 }
 
@@ -346,8 +354,16 @@ void Form1::Text1_OLEDragDrop(const QMimeData* data) {
     if (!IsWadFileName(name.toStdString())) {
         return;
     }
-    m_text1->setText(name);
-    m_text2->setText(FromUtf8(OutputNameFor(name.toStdString(), CheckValue(m_check4))));
+    TakeInput(name);
+}
+
+void Form1::TakeInput(const QString& input) {
+    m_text1->setText(input);
+    DeriveOutput(CheckValue(m_check4));
+}
+
+void Form1::DeriveOutput(int check4) {
+    m_text2->setText(FromUtf8(OutputNameFor(m_text1->text().toStdString(), check4)));
 }
 
 void Form1::BuildCommandLine() {

@@ -75,6 +75,11 @@ private:
     void Check4_Click();
     void Text1_OLEDragDrop(const QMimeData* data);
 
+    // The input field takes a chosen or dropped file, and the output field follows it.
+    void TakeInput(const QString& input);
+    // The output field derived from the input field as "Input File = Output File" says.
+    void DeriveOutput(int check4);
+
     void BuildCommandLine();
     void LoadSettings();
     void SaveSettings();
