@@ -29,6 +29,15 @@ char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The length in bytes of the UTF-8 character that starts at text[position].
+std::size_t CharacterLength(std::string_view text, std::size_t position) {
+    std::size_t end = position + 1;
+    while (end < text.size() && IsContinuationByte(text[end])) {
+        ++end;
+    }
+    return end - position;
+}
+
 } // namespace
 
 std::string OutputNameFor(std::string_view input, int check4) {
@@ -52,6 +61,36 @@ bool IsWadFileName(std::string_view name) {
         }
     }
     return true;
+}
+
+bool MatchesWildcard(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0;
+    std::size_t n = 0;
+    // Where the last '*' was, and how much of the name it has taken so far, for backtracking.
+    std::size_t starPattern = std::string_view::npos;
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starPattern = p++;
+            starName = n;
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += CharacterLength(name, n);
+        } else if (p < pattern.size() && LowerAscii(pattern[p]) == LowerAscii(name[n])) {
+            ++p;
+            ++n;
+        } else if (starPattern != std::string_view::npos) {
+            p = starPattern + 1;
+            starName += CharacterLength(name, starName);
+            n = starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
 }
 
 } // namespace vantrel

@@ -15,4 +15,8 @@ std::string OutputNameFor(std::string_view input, int check4);
 // The drop test: the last four characters of the name, lower-cased, are exactly ".wad".
 bool IsWadFileName(std::string_view name);
 
+// A file list's name filter: '*' stands for any run of characters, '?' for one character; ASCII letters
+// match without regard to case. Pattern and name are UTF-8.
+bool MatchesWildcard(std::string_view pattern, std::string_view name);
+
 } // namespace vantrel

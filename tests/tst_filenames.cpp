@@ -12,6 +12,8 @@ private slots:
     void derivesTheOutputName();
     void testsDroppedNames_data();
     void testsDroppedNames();
+    void matchesWildcards_data();
+    void matchesWildcards();
 };
 
 void TestFileNames::derivesTheOutputName_data() {
@@ -65,6 +67,52 @@ void TestFileNames::testsDroppedNames() {
     QFETCH(QString, name);
     QFETCH(bool, taken);
     QCOMPARE(IsWadFileName(name.toStdString()), taken);
+}
+
+void TestFileNames::matchesWildcards_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+
+    QTest::newRow("WAD list: doom2.wad") << "*.*wad"
+                                         << "doom2.wad" << true;
+    QTest::newRow("WAD list: upper case") << "*.*wad"
+                                          << "E1M1.WAD" << true;
+    QTest::newRow("WAD list: pwad") << "*.*wad"
+                                    << "x.pwad" << true;
+    QTest::newRow("WAD list: several dots") << "*.*wad"
+                                            << "my.level.v2.wad" << true;
+    QTest::newRow("WAD list: text file") << "*.*wad"
+                                         << "readme.txt" << false;
+    QTest::newRow("WAD list: no dot") << "*.*wad"
+                                      << "mywad" << false;
+    QTest::newRow("WAD list: wad not at the end") << "*.*wad"
+                                                  << "e1.wad.bak" << false;
+    QTest::newRow("WAD list: accented name") << "*.*wad"
+                                             << "élan.WAD" << true;
+    QTest::newRow("star matches nothing") << "*"
+                                          << "" << true;
+    QTest::newRow("backtracking over several stars") << "a*b*c"
+                                                     << "axxbyybzzc" << true;
+    QTest::newRow("backtracking fails cleanly") << "a*b*c"
+                                                << "axxbyyb" << false;
+    QTest::newRow("question mark takes one character") << "e?.wad"
+                                                       << "e1.wad" << true;
+    QTest::newRow("question mark takes a whole multi-byte character") << "?.wad"
+                                                                      << "é.wad" << true;
+    QTest::newRow("question mark needs a character") << "e?.wad"
+                                                     << "e.wad" << false;
+    QTest::newRow("literal pattern, other case") << "DOOM.WAD"
+                                                 << "doom.wad" << true;
+    QTest::newRow("empty pattern matches only empty") << ""
+                                                      << "a" << false;
+}
+
+void TestFileNames::matchesWildcards() {
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    QFETCH(bool, matches);
+    QCOMPARE(MatchesWildcard(pattern.toStdString(), name.toStdString()), matches);
 }
 
 QTEST_APPLESS_MAIN(TestFileNames)

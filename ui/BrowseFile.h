@@ -5,12 +5,13 @@
 
 #include <QDialog>
 #include <QModelIndex>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QLineEdit;
@@ -62,7 +63,7 @@ public:
     // The folder that the folder list shows, as "Resultpath" would report it.
     [[nodiscard]] QString FolderPath() const;
 
-    // Sets the file list's pattern: wildcards, several separated by ";", letter case ignored.
+    // Sets the file list's pattern: wildcards '*' and '?', several separated by ";", letter case ignored.
     void Browse(const QString& pattern);
 
     // "Cancel" and the close box: the dialog unloads, so its result fields read as a new dialog's.
@@ -101,8 +102,8 @@ private:
     std::unique_ptr<DriveSource> m_driveSource;
     QList<Drive> m_drives;
     QString m_startFolder;
-    QList<QRegularExpression> m_patterns;
-    QString m_folder; // the folder list's folder, with "/" separators
+    std::vector<std::string> m_patterns; // UTF-8 wildcards
+    QString m_folder;                    // the folder list's folder, with "/" separators
     FolderContents m_shown;
 
     QComboBox* m_drive1{};
