@@ -280,18 +280,7 @@ void BrowseFile::CreateControls() {
 }
 
 void BrowseFile::SetTabOrder() {
-    std::vector<const BrowseControlRow*> rows;
-    for (const BrowseControlRow& row : kBrowseFileControls) {
-        if (findChild<QWidget*>(QString::fromUtf8(row.name))->focusPolicy() != Qt::NoFocus) {
-            rows.push_back(&row);
-        }
-    }
-    std::sort(rows.begin(), rows.end(),
-              [](const BrowseControlRow* a, const BrowseControlRow* b) { return a->tabPosition < b->tabPosition; });
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        setTabOrder(findChild<QWidget*>(QString::fromUtf8(rows[i - 1]->name)),
-                    findChild<QWidget*>(QString::fromUtf8(rows[i]->name)));
-    }
+    SetTabOrderByPosition(this, kBrowseFileControls);
 }
 
 void BrowseFile::WireEvents() {

@@ -118,10 +118,6 @@ QWidget* CreateControl(const ControlRow& row, QWidget* parent) {
     return widget;
 }
 
-bool TakesFocus(ControlKind kind) {
-    return kind != Frame && kind != Label && kind != CentredLabel;
-}
-
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -175,18 +171,7 @@ void Form1::CreateControls() {
 }
 
 void Form1::SetTabOrder() {
-    std::vector<const ControlRow*> rows;
-    for (const ControlRow& row : kForm1Controls) {
-        if (TakesFocus(row.kind) && findChild<QWidget*>(QString::fromUtf8(row.name))->focusPolicy() != Qt::NoFocus) {
-            rows.push_back(&row);
-        }
-    }
-    std::sort(rows.begin(), rows.end(),
-              [](const ControlRow* a, const ControlRow* b) { return a->tabPosition < b->tabPosition; });
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        setTabOrder(findChild<QWidget*>(QString::fromUtf8(rows[i - 1]->name)),
-                    findChild<QWidget*>(QString::fromUtf8(rows[i]->name)));
-    }
+    SetTabOrderByPosition(this, kForm1Controls);
 }
 
 void Form1::UpdateOptionTabStops() {
