@@ -1,15 +1,24 @@
 #include "CommandLine.h"
 
+#include <algorithm>
+
 namespace vantrel {
 
 FieldProblem CheckBuildFields(const BuildFields& fields) {
     if (fields.input.empty() || fields.output.empty()) {
         return FieldProblem::EmptyPath;
     }
-    for (const std::string_view text : {fields.input, fields.output, fields.level}) {
-        if (text.find('"') != std::string_view::npos) {
-            return FieldProblem::DoubleQuote;
-        }
+    const auto anyFieldHolds = [&fields](char character) {
+        const std::array texts{fields.input, fields.output, fields.level};
+        return std::any_of(texts.begin(), texts.end(), [character](std::string_view text) {
+            return text.find(character) != std::string_view::npos;
+        });
+    };
+    if (anyFieldHolds('"')) {
+        return FieldProblem::DoubleQuote;
+    }
+    if (anyFieldHolds('\0')) {
+        return FieldProblem::NulCharacter;
     }
     return FieldProblem::None;
 }

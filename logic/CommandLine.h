@@ -44,10 +44,11 @@ struct BuildFields final {
 };
 
 // What keeps the build from running, if anything.
-enum class FieldProblem { None, EmptyPath, DoubleQuote };
+enum class FieldProblem { None, EmptyPath, DoubleQuote, NulCharacter };
 
 // Only emptiness of a path is a problem by design; a double quote anywhere would change how the
-// line splits into arguments, so it is refused as well.
+// line splits into arguments, and a NUL would end the argument (on Windows the whole line) where the
+// system reads it, so NodeBuilder could write to a file other than the one shown: both are refused.
 FieldProblem CheckBuildFields(const BuildFields& fields);
 
 // The switches alone, in table order, each ending in one blank.

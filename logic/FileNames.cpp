@@ -7,9 +7,11 @@ namespace vantrel {
 namespace {
 
 constexpr std::size_t kCutCharacters = 4;
+constexpr unsigned kContinuationMask = 0xC0U; // the top two bits of a UTF-8 byte
+constexpr unsigned kContinuationBits = 0x80U; // 10xxxxxx: a byte that carries on the character before it
 
 bool IsContinuationByte(char byte) {
-    return (static_cast<unsigned char>(byte) & 0xC0U) == 0x80U;
+    return (static_cast<unsigned char>(byte) & kContinuationMask) == kContinuationBits;
 }
 
 // Where the last `count` characters of a UTF-8 text begin; 0 when it holds fewer.

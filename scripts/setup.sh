@@ -12,6 +12,7 @@ PACKAGES=(
     libxcb1-dev
     fonts-wine fonts-liberation
     xvfb xauth x11-utils
+    clang libclang-rt-14-dev llvm-14 clang-tidy clang-format
 )
 
 install_missing_packages() {

@@ -304,6 +304,13 @@ void Form1::Command2_Click() {
                                           "Remove the double quote and press BUILD again."),
                            QStringLiteral("Vantrel Frontend"), MessageIcon::Critical});
         return;
+    case FieldProblem::NulCharacter:
+        ShowMessage(this, {QStringLiteral("The input file, the output file or the level contains an invisible NUL "
+                                          "character (pasted or dropped in): NodeBuilder would receive the name cut "
+                                          "short and could write to another file.\n\n"
+                                          "Retype the field and press BUILD again."),
+                           QStringLiteral("Vantrel Frontend"), MessageIcon::Critical});
+        return;
     case FieldProblem::None:
         break;
     }

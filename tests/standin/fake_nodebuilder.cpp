@@ -6,6 +6,7 @@
 //   _EXIT=n       end with status n (0 otherwise)
 // Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>:<device>:<inode>", "argc=<n>", "arg=<hex>"..., "end".
 // Hex keeps every byte of an argument intact, blanks and non-ASCII letters included.
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +54,7 @@ std::string StdinKind() {
 
 long Number(const char* name) {
     const char* text = std::getenv(name);
-    return text ? std::strtol(text, nullptr, 10) : 0;
+    return text != nullptr ? std::strtol(text, nullptr, 10) : 0;
 }
 
 } // namespace
@@ -66,8 +67,9 @@ int main(int argc, char* argv[]) {
     }
     if (const char* logPath = std::getenv("VANTREL_STANDIN_LOG")) {
         if (FILE* log = std::fopen(logPath, "ab")) {
-            char cwd[4096] = {};
-            std::fprintf(log, "run\ncwd=%s\nstdin=%s\nargc=%d\n", Hex(getcwd(cwd, sizeof cwd) ? cwd : "").c_str(),
+            std::array<char, 4096> cwd{};
+            const bool haveCwd = getcwd(cwd.data(), cwd.size()) != nullptr;
+            std::fprintf(log, "run\ncwd=%s\nstdin=%s\nargc=%d\n", Hex(haveCwd ? cwd.data() : "").c_str(),
                          stdinKind.c_str(), argc - 1);
             for (int i = 1; i < argc; ++i) {
                 std::fprintf(log, "arg=%s\n", Hex(argv[i]).c_str());

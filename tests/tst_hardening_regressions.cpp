@@ -1,0 +1,161 @@
+// Faults that the fuzzers and sanitizers found, kept found.
+#include "CommandLine.h"
+#include "Form1.h"
+#include "MessageBox.h"
+
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+// The window's options live here for the test; the user's settings are never read or written.
+class MemoryStore final : public vantrel::SettingsStore {
+public:
+    std::string Read(std::string_view /*application*/, std::string_view /*section*/, std::string_view /*key*/,
+                     std::string_view defaultText) override {
+        return std::string{defaultText};
+    }
+    void Write(std::string_view /*application*/, std::string_view /*section*/, std::string_view /*key*/,
+               std::string_view /*text*/) override {}
+    bool Flush() override { return true; }
+    [[nodiscard]] std::string Location() const override { return "memory"; }
+};
+
+QString WithNul(const QString& before, const QString& after) {
+    return before + QChar(u'\0') + after;
+}
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
+class tst_hardening_regressions final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    // A NUL ends an argument (on Windows the whole line) where the system reads it, so NodeBuilder would
+    // get a shorter name than the window shows: an output ".../e1.wad<NUL>x_vtl.wad" became the input.
+    void nulInAFieldIsRefused_data();
+    void nulInAFieldIsRefused();
+    void buildWithNulRunsNothing_data();
+    void buildWithNulRunsNothing();
+    void droppedNameWithNulIsRefusedAtBuild();
+
+private:
+    std::unique_ptr<vantrel::Form1> NewWindow();
+
+    QList<vantrel::Message> m_messages;
+    QStringList m_runs;
+    vantrel::MessageBoxHandler m_previousHandler;
+};
+
+void tst_hardening_regressions::init() {
+    m_messages.clear();
+    m_runs.clear();
+    m_previousHandler = vantrel::SetMessageBoxHandler(
+        [this](QWidget* /*parent*/, const vantrel::Message& message) { m_messages << message; });
+}
+
+void tst_hardening_regressions::cleanup() {
+    vantrel::SetMessageBoxHandler(m_previousHandler);
+}
+
+std::unique_ptr<vantrel::Form1> tst_hardening_regressions::NewWindow() {
+    auto window = std::make_unique<vantrel::Form1>(std::make_unique<MemoryStore>());
+    window->SetRunner([this](const QString& commandLine) {
+        m_runs << commandLine;
+        vantrel::RunOutcome outcome;
+        outcome.kind = vantrel::RunOutcome::Kind::Exited;
+        return outcome;
+    });
+    return window;
+}
+
+void tst_hardening_regressions::nulInAFieldIsRefused_data() {
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("level");
+    QTest::addColumn<vantrel::FieldProblem>("expected");
+
+    const QByteArray nul(1, '\0');
+    QTest::newRow("NUL inside the input") << "C:\\maps\\e1" + nul + "x.wad" << QByteArray("C:\\maps\\e1_vtl.wad")
+                                          << QByteArray("E1M1") << vantrel::FieldProblem::NulCharacter;
+    QTest::newRow("NUL at the end of the output") << QByteArray("C:\\maps\\e1.wad") << "C:\\maps\\e1.wad" + nul
+                                                  << QByteArray("E1M1") << vantrel::FieldProblem::NulCharacter;
+    QTest::newRow("NUL as the whole level") << QByteArray("C:\\maps\\e1.wad") << QByteArray("C:\\maps\\e1_vtl.wad")
+                                            << nul << vantrel::FieldProblem::NulCharacter;
+    QTest::newRow("a double quote is named before a NUL")
+        << QByteArray(R"(C:\maps\"e1.wad)") << "C:\\maps\\e1.wad" + nul << QByteArray("E1M1")
+        << vantrel::FieldProblem::DoubleQuote;
+    QTest::newRow("an empty path is named before a NUL")
+        << QByteArray() << QByteArray("C:\\maps\\e1_vtl.wad") << nul << vantrel::FieldProblem::EmptyPath;
+}
+
+void tst_hardening_regressions::nulInAFieldIsRefused() {
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, level);
+    QFETCH(vantrel::FieldProblem, expected);
+
+    QCOMPARE(vantrel::CheckBuildFields({View(input), View(output), View(level)}), expected);
+}
+
+void tst_hardening_regressions::buildWithNulRunsNothing_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("runs");
+
+    QTest::newRow("clean fields run NodeBuilder") << "Text3"
+                                                  << "E1M1" << true;
+    QTest::newRow("NUL typed into the input") << "Text1" << WithNul("/maps/e1", "x.wad") << false;
+    QTest::newRow("NUL typed into the output") << "Text2" << WithNul("/maps/e1.wad", "x_vtl.wad") << false;
+    QTest::newRow("NUL typed into the level") << "Text3" << WithNul("E1M1", "") << false;
+}
+
+void tst_hardening_regressions::buildWithNulRunsNothing() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(bool, runs);
+
+    const auto window = NewWindow();
+    window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("/maps/e1.wad"));
+    window->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("/maps/e1_vtl.wad"));
+    window->findChild<QLineEdit*>(field)->setText(text);
+    window->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+
+    QCOMPARE(m_runs.size(), runs ? 1 : 0);
+    QCOMPARE(m_messages.size(), runs ? 0 : 1);
+    if (!runs) {
+        QCOMPARE(m_messages.first().icon, vantrel::MessageIcon::Critical);
+        QVERIFY(m_messages.first().text.contains(QStringLiteral("NUL")));
+        QVERIFY(window->findChild<QLineEdit*>(QStringLiteral("Text4"))->text().isEmpty());
+    }
+}
+
+void tst_hardening_regressions::droppedNameWithNulIsRefusedAtBuild() {
+    const auto window = NewWindow();
+    auto* text1 = window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("file:///maps/e1.wad%00x.wad"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(text1, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(text1, &drop);
+    // The drop takes the name as the shell gives it; the build is where it must stop.
+    QCOMPARE(text1->text(), WithNul(QStringLiteral("/maps/e1.wad"), QStringLiteral("x.wad")));
+
+    window->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+
+    QVERIFY(m_runs.isEmpty());
+    QCOMPARE(m_messages.size(), 1);
+}
+
+QTEST_MAIN(tst_hardening_regressions)
+#include "tst_hardening_regressions.moc"
