@@ -17,8 +17,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -26,10 +24,12 @@ using Clock = std::chrono::steady_clock;
 // Options kept in memory only: a benchmark never touches the user's settings.
 class NullStore final : public vantrel::SettingsStore {
 public:
-    std::string Read(std::string_view, std::string_view, std::string_view, std::string_view text) override {
+    std::string Read(std::string_view /*application*/, std::string_view /*section*/, std::string_view /*key*/,
+                     std::string_view text) override {
         return std::string{text};
     }
-    void Write(std::string_view, std::string_view, std::string_view, std::string_view) override {}
+    void Write(std::string_view /*application*/, std::string_view /*section*/, std::string_view /*key*/,
+               std::string_view /*text*/) override {}
     bool Flush() override { return true; }
     [[nodiscard]] std::string Location() const override { return {}; }
 };
@@ -64,6 +64,7 @@ int main(int argc, char* argv[]) {
     std::vector<QByteArray> words{path,  "-n1", "-b",           "-bc",  "-nu", "-ni-",
                                   "-rc", "-rg", "/maps/e1.wad", "E1M1", "-o",  "/maps/e1_vtl.wad"};
     std::vector<char*> arguments;
+    arguments.reserve(words.size() + 1);
     for (QByteArray& word : words) {
         arguments.push_back(word.data());
     }

@@ -33,7 +33,7 @@ struct DesignRow {
     int left, top, width, height, tab;
 };
 
-const DesignRow kDesign[] = {
+const std::array<DesignRow, 33> kDesign{{
     {"Frame1", "Form1", "", 120, 0, 6975, 6495, 0},
     {"Frame3", "Frame1", "", 120, 120, 4455, 1095, 1},
     {"Frame4", "Frame1", "", 120, 1200, 4455, 1455, 5},
@@ -67,7 +67,7 @@ const DesignRow kDesign[] = {
     {"Command2", "Frame1", "BUILD", 2760, 5880, 1455, 495, 26},
     {"Label5", "Frame1", nullptr, 120, 5520, 6735, 255, 32},
     {"Text4", "Form1", "", 240, 7440, 6735, 285, 28},
-};
+}};
 
 QString CaptionOf(const QWidget* widget) {
     if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
@@ -152,15 +152,15 @@ void TestForm1::everyControlStandsWhereDesigned() {
         const QString parent = widget->parentWidget()->objectName();
         QCOMPARE(parent, QString::fromLatin1(row.parent));
         QCOMPARE(widget->geometry(), TwipsToPixels(TwipRect{row.left, row.top, row.width, row.height}, dpi));
-        if (row.caption) {
+        if (row.caption != nullptr) {
             QCOMPARE(CaptionOf(widget), QString::fromUtf8(row.caption));
         }
     }
     // The window's own table lists exactly the designed controls with the designed tab positions.
     QCOMPARE(kForm1Controls.size(), std::size(kDesign));
     for (const ControlRow& row : kForm1Controls) {
-        const auto found = std::find_if(std::begin(kDesign), std::end(kDesign),
-                                        [&row](const DesignRow& d) { return qstrcmp(d.name, row.name) == 0; });
+        const auto* const found = std::find_if(std::begin(kDesign), std::end(kDesign),
+                                               [&row](const DesignRow& d) { return qstrcmp(d.name, row.name) == 0; });
         QVERIFY2(found != std::end(kDesign), row.name);
         QCOMPARE(row.tabPosition, found->tab);
     }

@@ -153,6 +153,8 @@ bool MatchesAny(std::string_view name, const std::vector<std::string>& patterns)
                        [name](const std::string& pattern) { return MatchesWildcard(pattern, name); });
 }
 
+constexpr unsigned char kFirstNonAscii = 0x80;
+
 // Alphabetical without regard to case; names differing only in case keep a fixed order.
 void SortNames(QStringList& names) {
     // Each name is folded once into a byte key, so comparisons are plain byte compares: for ASCII names
@@ -162,7 +164,8 @@ void SortNames(QStringList& names) {
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QString& name = names.at(i);
         std::string key = name.toStdString();
-        const bool ascii = std::all_of(key.begin(), key.end(), [](char c) { return (c & 0x80) == 0; });
+        const bool ascii =
+            std::all_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; });
         if (ascii) {
             std::transform(key.begin(), key.end(), key.begin(),
                            [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
@@ -423,7 +426,7 @@ std::optional<BrowseFile::FolderContents> BrowseFile::ReadFolder(const QString& 
     // only the names that are listed are converted to text. Names starting with a dot are hidden; devices,
     // sockets and broken links are neither files nor folders.
     DIR* directory = opendir(QFile::encodeName(folder).constData());
-    if (!directory) {
+    if (directory == nullptr) {
         return std::nullopt;
     }
     while (const dirent* entry = readdir(directory)) {

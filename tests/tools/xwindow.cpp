@@ -9,19 +9,19 @@
 // Exit status 2: the window did not appear in time; 3: it did not close in time.
 #include <xcb/xcb.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -30,7 +30,7 @@ using Clock = std::chrono::steady_clock;
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
     xcb_intern_atom_reply_t* reply =
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     std::free(reply);
     return atom;
 }
@@ -39,7 +39,7 @@ std::string Property(xcb_connection_t* connection, xcb_window_t window, xcb_atom
     xcb_get_property_reply_t* reply =
         xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, property, type, 0, 1024), nullptr);
     std::string value;
-    if (reply) {
+    if (reply != nullptr) {
         value.assign(static_cast<const char*>(xcb_get_property_value(reply)),
                      static_cast<std::size_t>(xcb_get_property_value_length(reply)));
         std::free(reply);
@@ -50,7 +50,7 @@ std::string Property(xcb_connection_t* connection, xcb_window_t window, xcb_atom
 bool IsMapped(xcb_connection_t* connection, xcb_window_t window) {
     xcb_get_window_attributes_reply_t* reply =
         xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr);
-    const bool mapped = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    const bool mapped = reply != nullptr && reply->map_state == XCB_MAP_STATE_VIEWABLE;
     std::free(reply);
     return mapped;
 }
@@ -60,7 +60,7 @@ xcb_window_t FindWindow(xcb_connection_t* connection, xcb_window_t root, const s
     const xcb_atom_t netName = Atom(connection, "_NET_WM_NAME");
     const xcb_atom_t utf8 = Atom(connection, "UTF8_STRING");
     xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr);
-    if (!tree) {
+    if (tree == nullptr) {
         return XCB_WINDOW_NONE;
     }
     xcb_window_t found = XCB_WINDOW_NONE;
@@ -104,14 +104,15 @@ void SendDelete(xcb_connection_t* connection, xcb_window_t window) {
 long ResidentKiB(pid_t pid) {
     const std::string path = "/proc/" + std::to_string(pid) + "/status";
     FILE* status = std::fopen(path.c_str(), "r");
-    if (!status) {
+    if (status == nullptr) {
         return 0;
     }
-    char line[256];
+    constexpr std::string_view kField = "VmRSS:";
+    std::array<char, 256> line{};
     long kib = 0;
-    while (std::fgets(line, sizeof line, status)) {
-        if (std::strncmp(line, "VmRSS:", 6) == 0) {
-            kib = std::strtol(line + 6, nullptr, 10);
+    while (std::fgets(line.data(), static_cast<int>(line.size()), status) != nullptr) {
+        if (std::string_view{line.data()}.starts_with(kField)) {
+            kib = std::strtol(line.data() + kField.size(), nullptr, 10);
         }
     }
     std::fclose(status);
@@ -161,7 +162,7 @@ int main(int argc, char* argv[]) {
     }
 
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection)) {
+    if (xcb_connection_has_error(connection) != 0) {
         std::fprintf(stderr, "xwindow: cannot reach the X server\n");
         return 1;
     }
