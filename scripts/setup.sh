@@ -14,6 +14,10 @@ PACKAGES=(
     xvfb xauth x11-utils
 )
 
+# What making and checking the Debian package needs as well (scripts/package.sh, scripts/package-test.sh):
+# dpkg-shlibdeps and file find the package's dependencies, the other two validate what it installs.
+PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
+
 install_missing_packages() {
     local missing=()
     for package in "$@"; do
