@@ -5,5 +5,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 install_missing_packages "${PACKAGES[@]}"
 configure_and_build "$BUILD_DIR"
+# The Debian package made from that build, unpacked, validated and started; before ctest, whose summary
+# closes the output.
+"$ROOT/scripts/package-test.sh"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 300
