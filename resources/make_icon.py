@@ -24,11 +24,16 @@ CORNER_RADIUS = 5
 WALL = (210, 215, 225)
 GREEN = (40, 150, 70)
 YELLOW = (255, 255, 0)
+STROKE = 1.4  # width of the walls and of the partition line in the smooth drawings
 
 
-def in_green_half(x, y):
-    """The side of the partition line that is filled, as a half-plane."""
-    return x + y * 0.9 < 29
+def edges(poly):
+    return zip(poly, poly[1:] + poly[:1])
+
+
+def green_side(x, y):
+    """Positive on the side of the partition line that is filled green, negative on the other."""
+    return 29 - x - y * 0.9
 
 
 def map_shade(t):
@@ -66,14 +71,14 @@ def draw(size, rich):
                 img[y][x] = colour
 
     wall = (192, 192, 192) if not rich else WALL
-    for a, b in zip(OUTLINE, OUTLINE[1:] + OUTLINE[:1]):
+    for a, b in edges(OUTLINE):
         line(*a, *b, wall)
     # Fill the left half of the level, split off by the partition line, in green.
     green = (0, 128, 0) if not rich else GREEN
     for y in range(size):
         for x in range(size):
             px, py = (x + 0.5) / s, (y + 0.5) / s
-            if img[y][x] is not None and img[y][x] != wall and point_in(OUTLINE, px, py) and in_green_half(px, py):
+            if img[y][x] is not None and img[y][x] != wall and point_in(OUTLINE, px, py) and green_side(px, py) > 0:
                 img[y][x] = green
     line(*PARTITION[0], *PARTITION[1], YELLOW)
     return img
@@ -81,7 +86,7 @@ def draw(size, rich):
 
 def point_in(poly, x, y):
     inside = False
-    for (x0, y0), (x1, y1) in zip(poly, poly[1:] + poly[:1]):
+    for (x0, y0), (x1, y1) in edges(poly):
         if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
             inside = not inside
     return inside
@@ -127,9 +132,6 @@ def ico_file():
     return out
 
 
-STROKE = 1.4  # width of the walls and of the partition line in the smooth drawings, in 32ths
-
-
 def segment_distance(px, py, a, b):
     (ax, ay), (bx, by) = a, b
     dx, dy = bx - ax, by - ay
@@ -149,10 +151,9 @@ def colour_at(x, y):
         return None
     if segment_distance(x, y, *PARTITION) <= STROKE / 2:
         return YELLOW
-    walls = zip(OUTLINE, OUTLINE[1:] + OUTLINE[:1])
-    if any(segment_distance(x, y, a, b) <= STROKE / 2 for a, b in walls):
+    if any(segment_distance(x, y, a, b) <= STROKE / 2 for a, b in edges(OUTLINE)):
         return WALL
-    if point_in(OUTLINE, x, y) and in_green_half(x, y):
+    if point_in(OUTLINE, x, y) and green_side(x, y) > 0:
         return GREEN
     return map_shade(y / 32)
 
@@ -193,15 +194,12 @@ def png_file(img):
 
 def clip_to_green_half(poly):
     """The part of a polygon on the filled side of the partition line (one Sutherland-Hodgman pass)."""
-    def side(p):
-        return 29 - p[0] - p[1] * 0.9
-
     out = []
-    for a, b in zip(poly, poly[1:] + poly[:1]):
-        if side(a) > 0:
+    for a, b in edges(poly):
+        if green_side(*a) > 0:
             out.append(a)
-        if (side(a) > 0) != (side(b) > 0):
-            t = side(a) / (side(a) - side(b))
+        if (green_side(*a) > 0) != (green_side(*b) > 0):
+            t = green_side(*a) / (green_side(*a) - green_side(*b))
             out.append((a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t))
     return out
 
