@@ -15,6 +15,10 @@ PACKAGES=(
     clang libclang-rt-14-dev llvm-14 clang-tidy clang-format
 )
 
+# What making and checking the Debian package needs as well (scripts/package.sh, scripts/package-test.sh):
+# dpkg-shlibdeps and file find the package's dependencies, the other two validate what it installs.
+PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
+
 install_missing_packages() {
     local missing=()
     for package in "$@"; do

@@ -5,9 +5,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 install_missing_packages "${PACKAGES[@]}"
 configure_and_build "$BUILD_DIR"
-# Sanitizers, fuzzers and lint; the normal suite still runs when they fail, and the run fails afterwards.
-hardening=0
-bash "$ROOT/scripts/harden.sh" || hardening=1
+# Sanitizers, fuzzers and lint, then the Debian package made from that build, unpacked, validated and
+# started. The normal suite runs last even when they fail, so its summary closes the output; the run fails
+# afterwards.
+status=0
+bash "$ROOT/scripts/harden.sh" || status=1
+bash "$ROOT/scripts/package-test.sh" || status=1
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 300
-exit "$hardening"
+exit "$status"

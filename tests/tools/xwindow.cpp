@@ -97,7 +97,9 @@ void SendDelete(xcb_connection_t* connection, xcb_window_t window) {
     event.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-    xcb_flush(connection);
+    // A round trip, so the server has delivered the request before this tool disconnects: a server that sees
+    // the connection close first may drop requests it has not read yet.
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
 // The resident set of a process in KiB, from /proc; 0 where that is not available.
