@@ -14,10 +14,10 @@ namespace {
 constexpr qreal kTwipsPerInch = 1440.0;
 constexpr qreal kPointSize = 8.25;
 
-// Debian's fonts-wine package ships a faithful "MS Sans Serif" (regular only) and a "Tahoma" with a bold face;
+// Debian's fonts-wine package ships a faithful "MS Sans Serif" (regular only) and a bold "Tahoma" for bold text;
 // fontconfig does not list them, so they are loaded from where that package puts them.
 void LoadWineFonts() {
-    for (const char* file : {"ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf"}) {
+    for (const char* file : {"ms_sans_serif.ttf", "tahomabd.ttf"}) {
         const QString path = QStringLiteral("/usr/share/wine/fonts/") + QString::fromLatin1(file);
         if (QFile::exists(path)) {
             QFontDatabase::addApplicationFont(path);
