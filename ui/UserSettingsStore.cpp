@@ -26,6 +26,9 @@ std::unique_ptr<QSettings> OpenStore(const QString& application) {
         QDir(folder).filePath(application + u'/' + application + QStringLiteral(".ini")), QSettings::IniFormat);
 #endif
     settings->setFallbacksEnabled(false);
+    // Written to a new file that replaces the old one only once complete: a failed write never leaves a
+    // half-written store in place of a good one.
+    settings->setAtomicSyncRequired(true);
     return settings;
 }
 
