@@ -46,7 +46,7 @@ struct BuildFields final {
 // What keeps the build from running, if anything.
 enum class FieldProblem { None, EmptyPath, DoubleQuote, NulCharacter };
 
-// Only emptiness of a path is a problem by design; a double quote anywhere would change how the
+// An empty path is what the build has always refused; a double quote anywhere would change how the
 // line splits into arguments, and a NUL would end the argument (on Windows the whole line) where the
 // system reads it, so NodeBuilder could write to a file other than the one shown: both are refused.
 FieldProblem CheckBuildFields(const BuildFields& fields);

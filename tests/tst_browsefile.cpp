@@ -140,7 +140,7 @@ class TestBrowseFile final : public QObject {
 private slots:
     void init();
 
-    void opensAsTheDesignPlacesIt();
+    void opensWhereItsLayoutPlacesIt();
     void opensCentredOverItsOwner();
     void opensWithTheFocusOnTheDriveListThenTabsInOrder();
     void newDialogStartsAtTheCurrentFolderNotTheLastChoice();
@@ -196,7 +196,7 @@ void TestBrowseFile::init() {
     m_drives = {{QStringLiteral("A"), m_a}, {QStringLiteral("B"), m_b}, {QStringLiteral("C"), m_c}};
 }
 
-void TestBrowseFile::opensAsTheDesignPlacesIt() {
+void TestBrowseFile::opensWhereItsLayoutPlacesIt() {
     const Browser browser = ShowAt(m_drives, m_a);
     const BrowseFile& dialog = *browser.dialog;
     const qreal dpi = dialog.logicalDpiX();

@@ -24,16 +24,16 @@ Q_DECLARE_METATYPE(BuildOptions)
 
 namespace {
 
-// The main window's controls as the design lays them out, written down independently of the window's
+// The main window's layout, written down independently of the window's
 // own table: name, container, caption, left, top, width, height, tab position.
-struct DesignRow {
+struct LayoutRow {
     const char* name;
     const char* parent;
     const char* caption;
     int left, top, width, height, tab;
 };
 
-const std::array<DesignRow, 33> kDesign{{
+const std::array<LayoutRow, 33> kLayout{{
     {"Frame1", "Form1", "", 120, 0, 6975, 6495, 0},
     {"Frame3", "Frame1", "", 120, 120, 4455, 1095, 1},
     {"Frame4", "Frame1", "", 120, 1200, 4455, 1455, 5},
@@ -96,14 +96,14 @@ class TestForm1 final : public QObject {
 
 private slots:
     void initTestCase();
-    void everyControlStandsWhereDesigned();
+    void everyControlStandsWhereLaidOut();
     void captionsFitTheirControls();
     void boldOnlyForBuildAndCredit();
     void initialStateBeforeLoading();
     void loadsOptionsBeforeShowing();
     void groupsAreExclusiveWithinTheirFrameOnly();
     void check1IsOneArrayAcrossTwoFrames();
-    void tabChainFollowsTheDesign();
+    void tabChainFollowsTheTabPositions();
     void resizingMovesNothing();
     void commandLineFieldIsNeverATabStop();
     void buildComposesAndRuns();
@@ -141,12 +141,12 @@ void TestForm1::initTestCase() {
     QVERIFY(QApplication::instance());
 }
 
-void TestForm1::everyControlStandsWhereDesigned() {
+void TestForm1::everyControlStandsWhereLaidOut() {
     Form1 form(std::make_unique<MemoryStore>());
     QCOMPARE(form.windowTitle(), QStringLiteral("Vantrel Frontend"));
     const qreal dpi = form.logicalDpiX();
     QCOMPARE(form.size(), QSize(TwipsToPixels(7215, dpi), TwipsToPixels(6630, dpi)));
-    for (const DesignRow& row : kDesign) {
+    for (const LayoutRow& row : kLayout) {
         const QWidget* widget = Control(form, row.name);
         QVERIFY2(widget, row.name);
         const QString parent = widget->parentWidget()->objectName();
@@ -156,19 +156,19 @@ void TestForm1::everyControlStandsWhereDesigned() {
             QCOMPARE(CaptionOf(widget), QString::fromUtf8(row.caption));
         }
     }
-    // The window's own table lists exactly the designed controls with the designed tab positions.
-    QCOMPARE(kForm1Controls.size(), std::size(kDesign));
+    // The window's own table lists exactly these controls with these tab positions.
+    QCOMPARE(kForm1Controls.size(), std::size(kLayout));
     for (const ControlRow& row : kForm1Controls) {
-        const auto* const found = std::find_if(std::begin(kDesign), std::end(kDesign),
-                                               [&row](const DesignRow& d) { return qstrcmp(d.name, row.name) == 0; });
-        QVERIFY2(found != std::end(kDesign), row.name);
+        const auto* const found = std::find_if(std::begin(kLayout), std::end(kLayout),
+                                               [&row](const LayoutRow& d) { return qstrcmp(d.name, row.name) == 0; });
+        QVERIFY2(found != std::end(kLayout), row.name);
         QCOMPARE(row.tabPosition, found->tab);
     }
 }
 
 void TestForm1::captionsFitTheirControls() {
     Form1 form(std::make_unique<MemoryStore>());
-    for (const DesignRow& row : kDesign) {
+    for (const LayoutRow& row : kLayout) {
         QWidget* widget = Control(form, row.name);
         const QString caption = CaptionOf(widget);
         if (caption.isEmpty()) {
@@ -210,7 +210,7 @@ void TestForm1::captionsFitTheirControls() {
 
 void TestForm1::boldOnlyForBuildAndCredit() {
     Form1 form(std::make_unique<MemoryStore>());
-    for (const DesignRow& row : kDesign) {
+    for (const LayoutRow& row : kLayout) {
         const QWidget* widget = Control(form, row.name);
         const bool bold = qstrcmp(row.name, "Command2") == 0 || qstrcmp(row.name, "Label5") == 0;
         QVERIFY2(QFontInfo(widget->font()).bold() == bold, row.name);
@@ -281,7 +281,7 @@ void TestForm1::check1IsOneArrayAcrossTwoFrames() {
     QCOMPARE(form.Options().Check3, kChecked);
 }
 
-void TestForm1::tabChainFollowsTheDesign() {
+void TestForm1::tabChainFollowsTheTabPositions() {
     Form1 form(std::make_unique<MemoryStore>()); // defaults: nodes 0 and blockmap 1 selected
     form.show();
     QApplication::setActiveWindow(&form);
@@ -313,13 +313,13 @@ void TestForm1::resizingMovesNothing() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QMap<QString, QRect> before;
-    for (const DesignRow& row : kDesign) {
+    for (const LayoutRow& row : kLayout) {
         before[QString::fromLatin1(row.name)] = Control(form, row.name)->geometry();
     }
     const QSize enlarged = form.size() * 2;
     form.resize(enlarged);
     QTRY_COMPARE(form.size(), enlarged);
-    for (const DesignRow& row : kDesign) {
+    for (const LayoutRow& row : kLayout) {
         QCOMPARE(Control(form, row.name)->geometry(), before.value(QString::fromLatin1(row.name)));
     }
 }

@@ -26,7 +26,7 @@ namespace vantrel {
 // What a control of the file browser is.
 enum class BrowseControlKind { Frame, DriveList, FolderList, FileList, Button, ResultField };
 
-// One control of the file browser as the design places it.
+// One control of the file browser and where it stands.
 struct BrowseControlRow final {
     const char* name;
     BrowseControlKind kind;

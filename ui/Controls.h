@@ -36,11 +36,11 @@ protected:
 // than its area is aligned to the bottom, so what is cut is the blank space above its first line.
 int CaptionFlagsFor(const QFontMetrics& metrics, const QRect& area, const QString& caption);
 
-// A check box's value as the design counts it: 0 unchecked, 1 checked, 2 grey.
+// A check box's value as the options count it: 0 unchecked, 1 checked, 2 grey.
 int CheckValue(const QCheckBox* box);
 void SetCheckValue(QCheckBox* box, int value);
 
-// Sets an option button as the design's assignment does: true selects it and clears the others of its
+// Sets an option button as restoring the options does: true selects it and clears the others of its
 // frame, false clears only this one and selects no other.
 void SetOptionValue(QRadioButton* button, bool selected);
 

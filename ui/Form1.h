@@ -22,9 +22,9 @@ namespace vantrel {
 // What a control of the main window is.
 enum class ControlKind { Frame, OptionButton, CheckBox, Label, CentredLabel, TextField, Button };
 
-// One control of the main window as the design places it.
+// One control of the main window and where it stands.
 struct ControlRow final {
-    const char* name; // the object name: the design's name, with "_index" for an array member
+    const char* name; // the object name: the control's name, with "_index" for an array member
     ControlKind kind;
     const char* parent; // the containing frame, or "Form1"
     const char* caption;

@@ -25,7 +25,7 @@ QRect TwipsToPixels(const TwipRect& rect, qreal logicalDpi);
 // Places a widget at its twip rectangle, at the resolution of the screen it is on.
 void PlaceInTwips(QWidget* widget, const TwipRect& rect);
 
-// Chains the Tab key through a window's controls in the order of their designed tab positions; rows are
+// Chains the Tab key through a window's controls in the order of their tab positions; rows are
 // any table with `name` and `tabPosition`. Controls that never take the focus (frames, labels) are skipped.
 template <typename Rows> void SetTabOrderByPosition(QWidget* window, const Rows& rows) {
     std::vector<std::pair<int, QWidget*>> stops;
