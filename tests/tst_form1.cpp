@@ -95,7 +95,6 @@ class TestForm1 final : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void everyControlStandsWhereLaidOut();
     void captionsFitTheirControls();
     void boldOnlyForBuildAndCredit();
@@ -119,6 +118,10 @@ private slots:
     void dropTakesTheFirstWadFile();
     void browseFillsBothFields_data();
     void browseFillsBothFields();
+    void onlyTheInputFieldTakesDrops();
+    void aDropIsACopyAndAnIgnoredDropSaysSo();
+    void longPathsReachNodeBuilderWhole();
+    void brokenCharactersAreRefusedOrCopiedExactly();
 
 private:
     // Shows the window with the box at `check4` and the path fields holding "old in" and "old out".
@@ -136,10 +139,6 @@ private:
         return form.findChild<T*>(QString::fromLatin1(name));
     }
 };
-
-void TestForm1::initTestCase() {
-    QVERIFY(QApplication::instance());
-}
 
 void TestForm1::everyControlStandsWhereLaidOut() {
     Form1 form(std::make_unique<MemoryStore>());
@@ -656,6 +655,75 @@ void TestForm1::browseFillsBothFields() {
     QCOMPARE(text1->text(), confirm ? chosen : QStringLiteral("old in"));
     const QString derived = QDir::toNativeSeparators(maps.filePath("E1M1_vtl.wad"));
     QCOMPARE(text2->text(), !confirm ? QStringLiteral("old out") : check4 == 1 ? chosen : derived);
+}
+
+void TestForm1::onlyTheInputFieldTakesDrops() {
+    Form1 form(std::make_unique<MemoryStore>());
+    // A file dragged a little off the input field must not be typed into the output or level field.
+    for (const LayoutRow& row : kLayout) {
+        QCOMPARE(Control(form, row.name)->acceptDrops(), qstrcmp(row.name, "Text1") == 0);
+    }
+}
+
+void TestForm1::aDropIsACopyAndAnIgnoredDropSaysSo() {
+    Form1 form(std::make_unique<MemoryStore>());
+    form.show();
+    auto* text1 = Control<QLineEdit>(form, "Text1");
+    for (const auto& [url, taken] : {std::pair{QStringLiteral("file:///maps/e1.wad"), true},
+                                     std::pair{QStringLiteral("file:///maps/readme.txt"), false},
+                                     std::pair{QStringLiteral("file:///maps/%FF%FE.wad"), false}}) {
+        QMimeData data;
+        data.setUrls({QUrl(url)});
+        const QPoint at = text1->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::ShiftModifier);
+        QCoreApplication::sendEvent(text1, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::ShiftModifier);
+        drop.setDropAction(Qt::MoveAction);
+        QCoreApplication::sendEvent(text1, &drop);
+        QVERIFY2(drop.isAccepted() == taken, qPrintable(url));
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    }
+    // A name that is not valid UTF-8 would reach NodeBuilder as another name: it is not taken.
+    QCOMPARE(text1->text(), QDir::toNativeSeparators(QStringLiteral("/maps/e1.wad")));
+}
+
+void TestForm1::longPathsReachNodeBuilderWhole() {
+    QString ran;
+    Form1 form(std::make_unique<MemoryStore>());
+    form.SetRunner([&ran](const QString& line) {
+        ran = line;
+        RunOutcome outcome;
+        outcome.kind = RunOutcome::Kind::Exited;
+        return outcome;
+    });
+    const QString input = QStringLiteral("/maps/") + QString(40'000, u'x') + QStringLiteral(".wad");
+    Control<QLineEdit>(form, "Text1")->setText(input);
+    QCOMPARE(Control<QLineEdit>(form, "Text1")->text(), input);
+    Control<QLineEdit>(form, "Text2")->setText(QStringLiteral("/maps/out.wad"));
+    form.show();
+    QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
+    QVERIFY(ran.endsWith(QStringLiteral(" -o \"/maps/out.wad\"")));
+    QVERIFY(ran.contains(input));
+}
+
+void TestForm1::brokenCharactersAreRefusedOrCopiedExactly() {
+    Captured captured;
+    int runs = 0;
+    Form1 form(std::make_unique<MemoryStore>());
+    form.SetRunner([&runs](const QString&) {
+        ++runs;
+        return RunOutcome{};
+    });
+    form.show();
+    // Half a surrogate pair, as a careless paste can leave it: it has no UTF-8 form.
+    const QString broken = QStringLiteral("/maps/e1") + QChar(0xD800) + QStringLiteral(".wad");
+    Control<QLineEdit>(form, "Text1")->setText(broken);
+    QTest::mouseClick(Control(form, "Check4"), Qt::LeftButton);
+    QCOMPARE(Control<QLineEdit>(form, "Text2")->text(), broken);
+    QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
+    QCOMPARE(runs, 0);
+    QCOMPARE(captured.messages.size(), 1);
+    QVERIFY(Control<QLineEdit>(form, "Text4")->text().isEmpty());
 }
 
 QTEST_MAIN(TestForm1)

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 namespace vantrel {
@@ -26,6 +28,23 @@ namespace vantrel {
 namespace {
 
 constexpr const char* kCreditLine = "Vantrel Frontend for the vantrel.exe node builder";
+
+QString WindowTitle() {
+    return QStringLiteral("Vantrel Frontend");
+}
+
+// True when the URL's path, as bytes, is exactly what the name gives back: a name that is not valid
+// UTF-8 would otherwise reach NodeBuilder with replacement characters, naming another file.
+bool NamesTheSameFile(const QUrl& url, const QString& name) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(url);
+    Q_UNUSED(name);
+    return true; // names there are UTF-16 and always convert
+#else
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return QFile::encodeName(QDir::fromNativeSeparators(name)) == bytes;
+#endif
+}
 
 using enum ControlKind;
 
@@ -105,9 +124,14 @@ QWidget* CreateControl(const ControlRow& row, QWidget* parent) {
         widget = label;
         break;
     }
-    case TextField:
-        widget = new QLineEdit(parent);
+    case TextField: {
+        auto* field = new QLineEdit(parent);
+        // Paths and the command line are never cut short; only the input field takes drops, and only files.
+        field->setMaxLength(std::numeric_limits<int>::max());
+        field->setAcceptDrops(false);
+        widget = field;
         break;
+    }
     case Button:
         widget = new QPushButton(caption, parent);
         break;
@@ -127,7 +151,7 @@ QString FromUtf8(const std::string& text) {
 Form1::Form1(std::unique_ptr<SettingsStore> store, QWidget* parent)
     : QWidget(parent), m_store(std::move(store)), m_runner(RunAndWait) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Vantrel Frontend"));
+    setWindowTitle(WindowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.ico")));
     setFont(WindowFont());
     resize(TwipsToPixels(kForm1ClientArea, logicalDpiX()).size());
@@ -262,9 +286,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     case QEvent::Drop: {
+        // A copy, never a move: the source keeps its file. A drop that was not taken is reported as ignored.
         auto* drop = static_cast<QDropEvent*>(event);
-        Text1_OLEDragDrop(drop->mimeData());
-        drop->acceptProposedAction();
+        drop->setDropAction(Qt::CopyAction);
+        drop->setAccepted(Text1_OLEDragDrop(drop->mimeData()));
         return true;
     }
     default:
@@ -290,10 +315,12 @@ void Form1::Command1_Click() {
 }
 
 void Form1::Command2_Click() {
-    const std::string input = m_text1->text().toStdString();
-    const std::string output = m_text2->text().toStdString();
-    const std::string level = m_text3->text().toStdString();
-    switch (CheckBuildFields({input, output, level})) {
+    const FieldTexts fields = Fields();
+    FieldProblem problem = CheckBuildFields({fields.input, fields.output, fields.level});
+    if (problem == FieldProblem::None && !FieldsHoldWholeCharacters()) {
+        problem = FieldProblem::NulCharacter; // half a character pair cannot be passed on either
+    }
+    switch (problem) {
     case FieldProblem::EmptyPath:
         ShowMessage(this, {QStringLiteral("Hey, you have to specify a WAD file to make this baby work !"),
                            QStringLiteral("WAKE UP ;-)"), MessageIcon::Critical});
@@ -302,14 +329,14 @@ void Form1::Command2_Click() {
         ShowMessage(this, {QStringLiteral("The input file, the output file and the level must not contain a double "
                                           "quote (\"): NodeBuilder would read the line differently.\n\n"
                                           "Remove the double quote and press BUILD again."),
-                           QStringLiteral("Vantrel Frontend"), MessageIcon::Critical});
+                           WindowTitle(), MessageIcon::Critical});
         return;
     case FieldProblem::NulCharacter:
-        ShowMessage(this, {QStringLiteral("The input file, the output file or the level contains an invisible NUL "
-                                          "character (pasted or dropped in): NodeBuilder would receive the name cut "
-                                          "short and could write to another file.\n\n"
+        ShowMessage(this, {QStringLiteral("The input file, the output file or the level contains an invisible or "
+                                          "broken character (pasted or dropped in): NodeBuilder would receive a "
+                                          "different name and could write to another file.\n\n"
                                           "Retype the field and press BUILD again."),
-                           QStringLiteral("Vantrel Frontend"), MessageIcon::Critical});
+                           WindowTitle(), MessageIcon::Critical});
         return;
     case FieldProblem::None:
         break;
@@ -337,16 +364,17 @@ void Form1::Check4_Click() {
     }
 }
 
-void Form1::Text1_OLEDragDrop(const QMimeData* data) {
+bool Form1::Text1_OLEDragDrop(const QMimeData* data) {
     const QList<QUrl> urls = data->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) {
-        return;
+        return false;
     }
     const QString name = QDir::toNativeSeparators(urls.first().toLocalFile());
-    if (!IsWadFileName(name.toStdString())) {
-        return;
+    if (!NamesTheSameFile(urls.first(), name) || !IsWadFileName(name.toStdString())) {
+        return false;
     }
     TakeInput(name);
+    return true;
 }
 
 void Form1::TakeInput(const QString& input) {
@@ -355,14 +383,22 @@ void Form1::TakeInput(const QString& input) {
 }
 
 void Form1::DeriveOutput(int check4) {
-    m_text2->setText(FromUtf8(OutputNameFor(m_text1->text().toStdString(), check4)));
+    // A copy is made of the text itself, so it is exact even for characters that have no UTF-8 form.
+    const QString input = m_text1->text();
+    m_text2->setText(check4 == kChecked ? input : FromUtf8(OutputNameFor(input.toStdString(), check4)));
+}
+
+Form1::FieldTexts Form1::Fields() const {
+    return {m_text1->text().toStdString(), m_text2->text().toStdString(), m_text3->text().toStdString()};
+}
+
+bool Form1::FieldsHoldWholeCharacters() const {
+    return m_text1->text().isValidUtf16() && m_text2->text().isValidUtf16() && m_text3->text().isValidUtf16();
 }
 
 void Form1::BuildCommandLine() {
-    const std::string input = m_text1->text().toStdString();
-    const std::string output = m_text2->text().toStdString();
-    const std::string level = m_text3->text().toStdString();
-    m_text4->setText(FromUtf8(ComposeCommandLine(Options(), {input, output, level})));
+    const FieldTexts fields = Fields();
+    m_text4->setText(FromUtf8(ComposeCommandLine(Options(), {fields.input, fields.output, fields.level})));
 }
 
 void Form1::LoadSettings() {
@@ -380,12 +416,12 @@ void Form1::SaveSettings() {
         ShowMessage(this, {QStringLiteral("The options could not be saved to\n%1\n\nThey will be as before the "
                                           "next time the front end starts.")
                                .arg(FromUtf8(m_store->Location())),
-                           QStringLiteral("Vantrel Frontend"), MessageIcon::Warning});
+                           WindowTitle(), MessageIcon::Warning});
     }
 }
 
 void Form1::ReportOutcome(const RunOutcome& outcome) {
-    const QString title = QStringLiteral("Vantrel Frontend");
+    const QString title = WindowTitle();
     switch (outcome.kind) {
     case RunOutcome::Kind::NotStarted: {
         QString text = QStringLiteral("NodeBuilder could not be started.\n\n%1").arg(outcome.reason);

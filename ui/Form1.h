@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QCheckBox;
 class QLineEdit;
@@ -73,12 +74,22 @@ private:
     void Command1_Click();
     void Command2_Click();
     void Check4_Click();
-    void Text1_OLEDragDrop(const QMimeData* data);
+    // True when the dropped file was taken.
+    bool Text1_OLEDragDrop(const QMimeData* data);
 
     // The input field takes a chosen or dropped file, and the output field follows it.
     void TakeInput(const QString& input);
     // The output field derived from the input field as "Input File = Output File" says.
     void DeriveOutput(int check4);
+
+    // The three fields the build reads, as UTF-8.
+    struct FieldTexts final {
+        std::string input;
+        std::string output;
+        std::string level;
+    };
+    [[nodiscard]] FieldTexts Fields() const;
+    [[nodiscard]] bool FieldsHoldWholeCharacters() const;
 
     void BuildCommandLine();
     void LoadSettings();
