@@ -7,9 +7,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSet>
@@ -19,6 +22,10 @@
 
 #include <functional>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vantrel;
 using namespace browse_driver;
@@ -138,6 +145,7 @@ class TestBrowseFile final : public QObject {
     Q_OBJECT
 
 private slots:
+    void namesThatAreNotUtf8AreNotOffered();
     void init();
 
     void opensWhereItsLayoutPlacesIt();
@@ -207,7 +215,17 @@ void TestBrowseFile::opensWhereItsLayoutPlacesIt() {
     QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(dialog.windowFlags() & Qt::WindowCloseButtonHint);
-    QVERIFY(dialog.windowIcon().isNull());
+    // No icon of its own, not even its owner's: what it shows is fully transparent.
+    QWidget owner;
+    owner.setWindowIcon(QIcon(QPixmap(16, 16)));
+    const BrowseFile owned(&owner, std::make_unique<FakeDrives>(m_drives), m_a);
+    const QImage icon = owned.windowIcon().pixmap(16, 16).toImage();
+    QVERIFY(!icon.isNull());
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            QCOMPARE(qAlpha(icon.pixel(x, y)), 0);
+        }
+    }
     const QSize client = TwipsToPixels(kBrowseFileClientArea, dpi).size();
     QCOMPARE(dialog.size(), client);
     QCOMPARE(dialog.minimumSize(), client);
@@ -599,7 +617,9 @@ void TestBrowseFile::folderThatCannotBeOpenedLeavesTheListsAndSaysSo() {
     QCOMPARE(dialog.FolderPath(), Native(m_a));
     QCOMPARE(FolderTexts(dialog), folders);
     QCOMPARE(FileNames(dialog), QStringList{QStringLiteral("e1.wad")});
-    QVERIFY(File1(dialog)->selectionModel()->hasSelection());
+    // Like every change of folder, successful or not, the attempt takes back the file choice.
+    QVERIFY(!File1(dialog)->selectionModel()->hasSelection());
+    QVERIFY(!OkButton(dialog)->isEnabled());
 }
 
 void TestBrowseFile::unreadableDriveReturnsToTheDriveShownBefore() {
@@ -707,6 +727,24 @@ void TestBrowseFile::bigFolderListsEveryMatch() {
     const QStringList names = FileNames(dialog);
     QCOMPARE(names.first(), QStringLiteral("level000000.wad"));
     QCOMPARE(names.last(), QStringLiteral("level001998.wad"));
+}
+
+void TestBrowseFile::namesThatAreNotUtf8AreNotOffered() {
+    Make(m_a, {QStringLiteral("e1.wad")});
+    // Bytes that are no UTF-8: as text they would name another file.
+    for (const char* raw : {"/\xff\xfe.wad", "/caf\xe9/"}) {
+        const QByteArray path = QFile::encodeName(m_a) + raw;
+        if (path.endsWith('/')) {
+            QCOMPARE(::mkdir(path.constData(), 0755), 0);
+        } else {
+            const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+    }
+    const Browser browser = ShowAt(m_drives, m_a);
+    QCOMPARE(FileNames(*browser.dialog), QStringList{QStringLiteral("e1.wad")});
+    QVERIFY(!FolderTexts(*browser.dialog).join(u'|').contains(QStringLiteral("caf")));
 }
 
 QTEST_MAIN(TestBrowseFile)

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringListModel>
@@ -206,6 +208,12 @@ EntryKind KindOf(int directory, const dirent& entry) {
 }
 #endif
 
+QIcon NoIcon() {
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    return QIcon(blank);
+}
+
 QString ChildPath(const QString& folder, const QString& name) {
     return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
@@ -245,6 +253,7 @@ BrowseFile::BrowseFile(QWidget* owner, std::unique_ptr<DriveSource> drives, cons
       m_patterns(PatternsFrom(QString::fromLatin1(kDefaultPattern))) {
     setObjectName(QStringLiteral("BrowseFile"));
     setWindowTitle(QStringLiteral("Browse for WAD file..."));
+    setWindowIcon(NoIcon()); // an empty icon would be the owner's
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(WindowFont());
     setFixedSize(TwipsToPixels(kBrowseFileClientArea, logicalDpiX()).size());
@@ -400,6 +409,9 @@ void BrowseFile::Dir1_OpenItem(const QListWidgetItem* item) {
     if (folder == m_folder || MoveFolderList(folder)) {
         return;
     }
+    // A failed attempt changes nothing, but like every change of folder it takes back the file choice.
+    m_file1->clearSelection();
+    m_command1->setEnabled(false);
     ShowMessage(this, {QStringLiteral("The folder %1 cannot be opened.").arg(QDir::toNativeSeparators(folder)),
                        QStringLiteral("ERROR"), MessageIcon::None});
 }
@@ -435,11 +447,17 @@ std::optional<BrowseFile::FolderContents> BrowseFile::ReadFolder(const QString& 
             continue;
         }
         const EntryKind kind = KindOf(dirfd(directory), *entry);
-        if (kind == EntryKind::Folder) {
-            contents.folders.append(QFile::decodeName(entry->d_name));
-        } else if (kind == EntryKind::File && MatchesAny(name, m_patterns)) {
-            contents.files.append(QFile::decodeName(entry->d_name));
+        const bool wanted = kind == EntryKind::Folder || (kind == EntryKind::File && MatchesAny(name, m_patterns));
+        if (!wanted) {
+            continue;
         }
+        // A name that is not valid UTF-8 comes back from text as another name: choosing it would hand
+        // NodeBuilder a file that does not exist, so it is not offered.
+        const QString text = QFile::decodeName(entry->d_name);
+        if (QFile::encodeName(text) != QByteArrayView(name.data(), static_cast<qsizetype>(name.size()))) {
+            continue;
+        }
+        (kind == EntryKind::Folder ? contents.folders : contents.files).append(text);
     }
     closedir(directory);
 #endif
