@@ -469,21 +469,25 @@ void TestForm1::windowTakesNoInputDuringTheRun() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
-    // NodeBuilder takes a while; meanwhile events still flow, so this timer fires during the run.
-    qputenv("VANTREL_STANDIN_SLEEP_MS", "400");
+    // NodeBuilder runs until this test lets it end; meanwhile events still flow, so the timer fires
+    // during the run, tries the window, then lets NodeBuilder end.
+    const QString release = QDir(standIn.Folder()).filePath(QStringLiteral("release"));
+    qputenv("VANTREL_STANDIN_WAIT_FOR", release.toLocal8Bit());
     bool firedDuringRun = false;
     bool enabledDuringRun = true;
     bool closedDuringRun = true;
-    QTimer::singleShot(50, &form, [&] {
-        firedDuringRun = standIn.Runs().size() <= 1;
+    QTimer::singleShot(0, &form, [&] {
+        firedDuringRun = true;
         enabledDuringRun = form.isEnabled();
         QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
         closedDuringRun = form.close();
+        QFile(release).open(QIODevice::WriteOnly);
     });
     QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
-    qunsetenv("VANTREL_STANDIN_SLEEP_MS");
+    qunsetenv("VANTREL_STANDIN_WAIT_FOR");
 
     QVERIFY(firedDuringRun);
+    QVERIFY(QFile::exists(release)); // the run ended only after the timer had tried the window
     QVERIFY(!enabledDuringRun);
     QVERIFY(!closedDuringRun);
     QVERIFY(form.isVisible());

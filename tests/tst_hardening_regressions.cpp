@@ -1,27 +1,15 @@
 // Faults that the fuzzers and sanitizers found, kept found.
 #include "CommandLine.h"
 #include "Form1.h"
+#include "MemoryStore.h"
 #include "MessageBox.h"
 
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 namespace {
-
-// The window's options live here for the test; the user's settings are never read or written.
-class MemoryStore final : public vantrel::SettingsStore {
-public:
-    std::string Read(std::string_view /*application*/, std::string_view /*section*/, std::string_view /*key*/,
-                     std::string_view defaultText) override {
-        return std::string{defaultText};
-    }
-    void Write(std::string_view /*application*/, std::string_view /*section*/, std::string_view /*key*/,
-               std::string_view /*text*/) override {}
-    bool Flush() override { return true; }
-    [[nodiscard]] std::string Location() const override { return "memory"; }
-};
 
 QString WithNul(const QString& before, const QString& after) {
     return before + QChar(u'\0') + after;
@@ -33,7 +21,7 @@ std::string_view View(const QByteArray& bytes) {
 
 } // namespace
 
-class tst_hardening_regressions final : public QObject {
+class TestHardeningRegressions final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -56,18 +44,18 @@ private:
     vantrel::MessageBoxHandler m_previousHandler;
 };
 
-void tst_hardening_regressions::init() {
+void TestHardeningRegressions::init() {
     m_messages.clear();
     m_runs.clear();
     m_previousHandler = vantrel::SetMessageBoxHandler(
         [this](QWidget* /*parent*/, const vantrel::Message& message) { m_messages << message; });
 }
 
-void tst_hardening_regressions::cleanup() {
+void TestHardeningRegressions::cleanup() {
     vantrel::SetMessageBoxHandler(m_previousHandler);
 }
 
-std::unique_ptr<vantrel::Form1> tst_hardening_regressions::NewWindow() {
+std::unique_ptr<vantrel::Form1> TestHardeningRegressions::NewWindow() {
     auto window = std::make_unique<vantrel::Form1>(std::make_unique<MemoryStore>());
     window->SetRunner([this](const QString& commandLine) {
         m_runs << commandLine;
@@ -78,7 +66,7 @@ std::unique_ptr<vantrel::Form1> tst_hardening_regressions::NewWindow() {
     return window;
 }
 
-void tst_hardening_regressions::nulInAFieldIsRefused_data() {
+void TestHardeningRegressions::nulInAFieldIsRefused_data() {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<QByteArray>("level");
@@ -98,7 +86,7 @@ void tst_hardening_regressions::nulInAFieldIsRefused_data() {
         << QByteArray() << QByteArray("C:\\maps\\e1_vtl.wad") << nul << vantrel::FieldProblem::EmptyPath;
 }
 
-void tst_hardening_regressions::nulInAFieldIsRefused() {
+void TestHardeningRegressions::nulInAFieldIsRefused() {
     QFETCH(QByteArray, input);
     QFETCH(QByteArray, output);
     QFETCH(QByteArray, level);
@@ -107,7 +95,7 @@ void tst_hardening_regressions::nulInAFieldIsRefused() {
     QCOMPARE(vantrel::CheckBuildFields({View(input), View(output), View(level)}), expected);
 }
 
-void tst_hardening_regressions::buildWithNulRunsNothing_data() {
+void TestHardeningRegressions::buildWithNulRunsNothing_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("runs");
@@ -119,7 +107,7 @@ void tst_hardening_regressions::buildWithNulRunsNothing_data() {
     QTest::newRow("NUL typed into the level") << "Text3" << WithNul("E1M1", "") << false;
 }
 
-void tst_hardening_regressions::buildWithNulRunsNothing() {
+void TestHardeningRegressions::buildWithNulRunsNothing() {
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(bool, runs);
@@ -139,7 +127,7 @@ void tst_hardening_regressions::buildWithNulRunsNothing() {
     }
 }
 
-void tst_hardening_regressions::droppedNameWithNulIsRefusedAtBuild() {
+void TestHardeningRegressions::droppedNameWithNulIsRefusedAtBuild() {
     const auto window = NewWindow();
     auto* text1 = window->findChild<QLineEdit*>(QStringLiteral("Text1"));
     QMimeData data;
@@ -157,5 +145,5 @@ void tst_hardening_regressions::droppedNameWithNulIsRefusedAtBuild() {
     QCOMPARE(m_messages.size(), 1);
 }
 
-QTEST_MAIN(tst_hardening_regressions)
+QTEST_MAIN(TestHardeningRegressions)
 #include "tst_hardening_regressions.moc"

@@ -332,11 +332,13 @@ void Form1::Command2_Click() {
                            WindowTitle(), MessageIcon::Critical});
         return;
     case FieldProblem::NulCharacter:
-        ShowMessage(this, {QStringLiteral("The input file, the output file or the level contains an invisible or "
-                                          "broken character (pasted or dropped in): NodeBuilder would receive a "
-                                          "different name and could write to another file.\n\n"
-                                          "Retype the field and press BUILD again."),
-                           WindowTitle(), MessageIcon::Critical});
+        ShowMessage(this,
+                    {QStringLiteral(
+                         "The input file, the output file or the level contains a NUL or a "
+                         "broken character (pasted or dropped in), which cannot be seen: NodeBuilder would receive a "
+                         "different name and could write to another file.\n\n"
+                         "Retype the field and press BUILD again."),
+                     WindowTitle(), MessageIcon::Critical});
         return;
     case FieldProblem::None:
         break;

@@ -1,6 +1,6 @@
 // A stand-in for NodeBuilder, for tests only. It appends what it received to the file named by
 // VANTREL_STANDIN_LOG, then behaves as the other VANTREL_STANDIN_* variables say:
-//   _SLEEP_MS=n   take a while before ending
+//   _WAIT_FOR=f   run until the file f exists (a minute at the most), so a test decides when it ends
 //   _READ_STDIN=1 read standard input to its end first (hangs if it is a pipe nobody serves)
 //   _CRASH=1      end by abort()
 //   _EXIT=n       end with status n (0 otherwise)
@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -22,6 +23,9 @@
 #endif
 
 namespace {
+
+constexpr int kReleasePollMs = 5;
+constexpr int kReleaseChecks = 60'000 / kReleasePollMs;
 
 std::string Hex(const std::string& text) {
     static const char* digits = "0123456789abcdef";
@@ -78,8 +82,11 @@ int main(int argc, char* argv[]) {
             std::fclose(log);
         }
     }
-    if (const long ms = Number("VANTREL_STANDIN_SLEEP_MS"); ms > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (const char* release = std::getenv("VANTREL_STANDIN_WAIT_FOR")) {
+        // Polls: the test's creating a file is the only signal a plain program can wait for everywhere.
+        for (int i = 0; i < kReleaseChecks && !std::filesystem::exists(release); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kReleasePollMs));
+        }
     }
     if (Number("VANTREL_STANDIN_CRASH") != 0) {
         std::abort();
