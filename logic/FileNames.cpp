@@ -27,10 +27,6 @@ std::size_t StartOfLastCharacters(std::string_view text, std::size_t count) {
     return count > 0 ? 0 : position;
 }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The length in bytes of the UTF-8 character that starts at text[position].
 std::size_t CharacterLength(std::string_view text, std::size_t position) {
     std::size_t end = position + 1;

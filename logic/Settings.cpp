@@ -1,16 +1,16 @@
 #include "Settings.h"
 
+#include "FileNames.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace vantrel {
 
 namespace {
 
 bool EqualsIgnoringCase(std::string_view text, std::string_view lowerWord) {
-    return std::equal(text.begin(), text.end(), lowerWord.begin(), lowerWord.end(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
-    });
+    return std::equal(text.begin(), text.end(), lowerWord.begin(), lowerWord.end(),
+                      [](char a, char b) { return LowerAscii(a) == b; });
 }
 
 bool IsDigit(char c) {

@@ -169,8 +169,7 @@ void SortNames(QStringList& names) {
         const bool ascii =
             std::all_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; });
         if (ascii) {
-            std::transform(key.begin(), key.end(), key.begin(),
-                           [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+            std::transform(key.begin(), key.end(), key.begin(), LowerAscii);
         } else {
             key = name.toCaseFolded().toStdString();
         }
