@@ -1,6 +1,7 @@
 #include "Drives.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -52,6 +53,50 @@ bool IsBrowsedMount(const QString& root, const QString& homeMount) {
 }
 #endif
 
+#ifndef Q_OS_WIN
+struct Mount final {
+    QString root;
+    QByteArray type;
+};
+
+// "\040" and kin in a mount table stand for a blank and other bytes that would split its fields.
+QByteArray Unescaped(const QByteArray& field) {
+    QByteArray out;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const QByteArray digits = field.mid(i + 1, 3);
+        const bool escape = field.at(i) == '\\' && digits.size() == 3 &&
+                            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; });
+        if (escape) {
+            out.append(static_cast<char>(digits.toInt(nullptr, 8)));
+            i += 3;
+        } else {
+            out.append(field.at(i));
+        }
+    }
+    return out;
+}
+
+// What is mounted where, read from the kernel's table without touching any mount: a network file system
+// that stopped answering would otherwise hold up the dialog before it even opens.
+QList<Mount> MountTable() {
+    QList<Mount> mounts;
+    QFile table(QStringLiteral("/proc/self/mounts"));
+    if (table.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : table.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() >= 3) {
+                mounts.append({QFile::decodeName(Unescaped(fields.at(1))), fields.at(2)});
+            }
+        }
+        return mounts;
+    }
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        mounts.append({volume.rootPath(), volume.fileSystemType()});
+    }
+    return mounts;
+}
+#endif
+
 } // namespace
 
 QList<Drive> SystemDrives::Drives() const {
@@ -63,12 +108,11 @@ QList<Drive> SystemDrives::Drives() const {
     }
 #else
     const QString homeMount = QStorageInfo(QDir::homePath()).rootPath();
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QString root = volume.rootPath();
+    for (const Mount& mount : MountTable()) {
+        const QString& root = mount.root;
         const bool listed =
             std::any_of(drives.cbegin(), drives.cend(), [&root](const Drive& d) { return d.root == root; });
-        if (root != u'/' && !listed && volume.isValid() && !IsPseudoFileSystem(volume.fileSystemType()) &&
-            IsBrowsedMount(root, homeMount)) {
+        if (root != u'/' && !listed && !IsPseudoFileSystem(mount.type) && IsBrowsedMount(root, homeMount)) {
             drives.append({root, root});
         }
     }
