@@ -208,9 +208,10 @@ EntryKind KindOf(int directory, const dirent& entry) {
 #endif
 
 QIcon NoIcon() {
-    QPixmap blank(16, 16);
+    constexpr int kIconSize = 16;
+    QPixmap blank(kIconSize, kIconSize);
     blank.fill(Qt::transparent);
-    return QIcon(blank);
+    return {blank};
 }
 
 QString ChildPath(const QString& folder, const QString& name) {

@@ -67,7 +67,8 @@ QByteArray Unescaped(const QByteArray& field) {
         const bool escape = field.at(i) == '\\' && digits.size() == 3 &&
                             std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; });
         if (escape) {
-            out.append(static_cast<char>(digits.toInt(nullptr, 8)));
+            constexpr int kOctal = 8;
+            out.append(static_cast<char>(digits.toInt(nullptr, kOctal)));
             i += 3;
         } else {
             out.append(field.at(i));
