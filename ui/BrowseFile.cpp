@@ -91,12 +91,9 @@ void PaintOnButtonFace(QWidget* widget) {
 QWidget* CreateControl(const BrowseControlRow& row, QWidget* parent) {
     QWidget* widget = nullptr;
     switch (row.kind) {
-    case Frame: {
-        auto* frame = new QFrame(parent);
-        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-        widget = frame;
+    case Frame:
+        widget = CreateCaptionlessFrame(parent);
         break;
-    }
     case DriveList: {
         auto* drives = new QComboBox(parent);
         PaintOnButtonFace(drives);
@@ -136,9 +133,6 @@ QWidget* CreateControl(const BrowseControlRow& row, QWidget* parent) {
         break;
     }
     }
-    widget->setObjectName(QString::fromUtf8(row.name));
-    widget->setFont(WindowFont());
-    PlaceInTwips(widget, row.rect);
     return widget;
 }
 
@@ -269,10 +263,7 @@ BrowseFile::BrowseFile(QWidget* owner, std::unique_ptr<DriveSource> drives, cons
 BrowseFile::~BrowseFile() = default;
 
 void BrowseFile::CreateControls() {
-    std::map<std::string, QWidget*, std::less<>> containers{{"BrowseFile", this}};
-    for (const BrowseControlRow& row : kBrowseFileControls) {
-        containers.emplace(row.name, CreateControl(row, containers.at(row.parent)));
-    }
+    BuildFromTable(this, kBrowseFileControls, CreateControl);
     m_drive1 = findChild<QComboBox*>(QStringLiteral("Drive1"));
     m_dir1 = findChild<QListWidget*>(QStringLiteral("Dir1"));
     m_file1 = findChild<QListView*>(QStringLiteral("File1"));

@@ -104,12 +104,9 @@ QWidget* CreateControl(const ControlRow& row, QWidget* parent) {
     const QString caption = QString::fromUtf8(row.caption);
     QWidget* widget = nullptr;
     switch (row.kind) {
-    case Frame: {
-        auto* frame = new QFrame(parent);
-        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-        widget = frame;
+    case Frame:
+        widget = CreateCaptionlessFrame(parent);
         break;
-    }
     case OptionButton:
         widget = new ClassicOptionButton(caption, parent);
         break;
@@ -136,9 +133,6 @@ QWidget* CreateControl(const ControlRow& row, QWidget* parent) {
         widget = new QPushButton(caption, parent);
         break;
     }
-    widget->setObjectName(QString::fromUtf8(row.name));
-    widget->setFont(WindowFont(row.bold));
-    PlaceInTwips(widget, row.rect);
     return widget;
 }
 
@@ -164,11 +158,7 @@ Form1::Form1(std::unique_ptr<SettingsStore> store, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::CreateControls() {
-    std::map<std::string, QWidget*, std::less<>> containers{{"Form1", this}};
-    for (const ControlRow& row : kForm1Controls) {
-        QWidget* widget = CreateControl(row, containers.at(row.parent));
-        containers.emplace(row.name, widget);
-    }
+    BuildFromTable(this, kForm1Controls, CreateControl);
     for (int i = 0; i < 3; ++i) {
         m_nodes.at(i) = findChild<QRadioButton*>(QStringLiteral("nodes_%1").arg(i));
         m_blockmap.at(i) = findChild<QRadioButton*>(QStringLiteral("blockmap_%1").arg(i));

@@ -62,6 +62,12 @@ void PlaceInTwips(QWidget* widget, const TwipRect& rect) {
     widget->setGeometry(TwipsToPixels(rect, widget->logicalDpiX()));
 }
 
+QFrame* CreateCaptionlessFrame(QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    return frame;
+}
+
 QFont WindowFont(bool bold) {
     QFont font(WindowFontFamily(bold));
     font.setPointSizeF(kPointSize);

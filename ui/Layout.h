@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QFont>
+#include <QFrame>
 #include <QRect>
 #include <QWidget>
 
 #include <algorithm>
+#include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -43,5 +46,26 @@ template <typename Rows> void SetTabOrderByPosition(QWidget* window, const Rows&
 
 // The windows' font: "MS Sans Serif" 8.25 point where it exists, otherwise a metrically close sans.
 QFont WindowFont(bool bold = false);
+
+// A frame as the classic toolkit draws one without a caption: an etched box.
+QFrame* CreateCaptionlessFrame(QWidget* parent);
+
+// Builds a window's controls from its table, parents before children: each row's widget comes from
+// `create(row, container)`, inside the container the row names ("parent", or the window's object name),
+// and gets the row's name, the window font (bold where the row says so) and its place in twips.
+template <typename Rows, typename Create> void BuildFromTable(QWidget* window, const Rows& rows, Create create) {
+    std::map<std::string, QWidget*, std::less<>> containers{{window->objectName().toStdString(), window}};
+    for (const auto& row : rows) {
+        QWidget* widget = create(row, containers.at(row.parent));
+        widget->setObjectName(QString::fromUtf8(row.name));
+        bool bold = false;
+        if constexpr (requires { row.bold; }) {
+            bold = row.bold;
+        }
+        widget->setFont(WindowFont(bold));
+        PlaceInTwips(widget, row.rect);
+        containers.emplace(row.name, widget);
+    }
+}
 
 } // namespace vantrel
