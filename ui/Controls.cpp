@@ -5,6 +5,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include <type_traits>
+
 namespace vantrel {
 
 namespace {
@@ -19,6 +21,14 @@ constexpr ButtonElements kCheckBoxElements{QStyle::PE_IndicatorCheckBox, QStyle:
                                            QStyle::SE_CheckBoxContents};
 constexpr ButtonElements kOptionButtonElements{QStyle::PE_IndicatorRadioButton, QStyle::SE_RadioButtonIndicator,
                                                QStyle::SE_RadioButtonContents};
+
+template <typename Button> constexpr const ButtonElements& ElementsOf() {
+    if constexpr (std::is_base_of_v<QCheckBox, Button>) {
+        return kCheckBoxElements;
+    } else {
+        return kOptionButtonElements;
+    }
+}
 
 QRect CaptionRectOf(const QAbstractButton* button, const QStyleOptionButton& option, const ButtonElements& elements) {
     return button->style()->subElementRect(elements.contentsRect, &option, button);
@@ -53,53 +63,34 @@ int CaptionFlagsFor(const QFontMetrics& metrics, const QRect& area, const QStrin
     return kWrapped | (overflows ? Qt::AlignBottom : Qt::AlignVCenter);
 }
 
-QRect ClassicCheckBox::CaptionRect() const {
+template <typename Button> QStyleOptionButton ClassicButton<Button>::StyleOption() const {
     QStyleOptionButton option;
-    initStyleOption(&option);
-    return CaptionRectOf(this, option, kCheckBoxElements);
+    this->initStyleOption(&option);
+    return option;
 }
 
-int ClassicCheckBox::CaptionFlags() const {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    return CaptionFlagsOf(this, option, kCheckBoxElements);
+template <typename Button> QRect ClassicButton<Button>::CaptionRect() const {
+    return CaptionRectOf(this, StyleOption(), ElementsOf<Button>());
 }
 
-void ClassicCheckBox::paintEvent(QPaintEvent* /*event*/) {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    PaintWrapped(this, option, kCheckBoxElements);
+template <typename Button> int ClassicButton<Button>::CaptionFlags() const {
+    return CaptionFlagsOf(this, StyleOption(), ElementsOf<Button>());
 }
 
-bool ClassicCheckBox::hitButton(const QPoint& pos) const {
-    return rect().contains(pos);
+template <typename Button> void ClassicButton<Button>::paintEvent(QPaintEvent* /*event*/) {
+    PaintWrapped(this, StyleOption(), ElementsOf<Button>());
 }
+
+template <typename Button> bool ClassicButton<Button>::hitButton(const QPoint& pos) const {
+    return this->rect().contains(pos);
+}
+
+template class ClassicButton<QCheckBox>;
+template class ClassicButton<QRadioButton>;
 
 void ClassicCheckBox::nextCheckState() {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     setTristate(false);
-}
-
-QRect ClassicOptionButton::CaptionRect() const {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    return CaptionRectOf(this, option, kOptionButtonElements);
-}
-
-int ClassicOptionButton::CaptionFlags() const {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    return CaptionFlagsOf(this, option, kOptionButtonElements);
-}
-
-void ClassicOptionButton::paintEvent(QPaintEvent* /*event*/) {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    PaintWrapped(this, option, kOptionButtonElements);
-}
-
-bool ClassicOptionButton::hitButton(const QPoint& pos) const {
-    return rect().contains(pos);
 }
 
 int CheckValue(const QCheckBox* box) {

@@ -2,14 +2,15 @@
 
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 
 namespace vantrel {
 
 // Check boxes and option buttons as the classic toolkit draws them: the caption wraps inside the
 // control, centred vertically beside the indicator, and the whole control takes the click.
-class ClassicCheckBox final : public QCheckBox {
+template <typename Button> class ClassicButton : public Button {
 public:
-    using QCheckBox::QCheckBox;
+    using Button::Button;
     // The caption's area and layout flags, for the check that every caption fits.
     [[nodiscard]] QRect CaptionRect() const;
     [[nodiscard]] int CaptionFlags() const;
@@ -17,20 +18,21 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     [[nodiscard]] bool hitButton(const QPoint& pos) const override;
+
+private:
+    [[nodiscard]] QStyleOptionButton StyleOption() const;
+};
+
+class ClassicCheckBox final : public ClassicButton<QCheckBox> {
+public:
+    using ClassicButton::ClassicButton;
+
+protected:
     // A click never leads to grey: grey comes only from stored options.
     void nextCheckState() override;
 };
 
-class ClassicOptionButton final : public QRadioButton {
-public:
-    using QRadioButton::QRadioButton;
-    [[nodiscard]] QRect CaptionRect() const;
-    [[nodiscard]] int CaptionFlags() const;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    [[nodiscard]] bool hitButton(const QPoint& pos) const override;
-};
+using ClassicOptionButton = ClassicButton<QRadioButton>;
 
 // How a caption is laid out in its area: centred vertically and wrapped; a caption a little taller
 // than its area is aligned to the bottom, so what is cut is the blank space above its first line.
