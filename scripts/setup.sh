@@ -19,6 +19,11 @@ PACKAGES=(
 # dpkg-shlibdeps and file find the package's dependencies, the other two validate what it installs.
 PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 
+# What the Windows build and its checks need (scripts/qt-windows.sh, scripts/windows.sh): the cross compiler
+# with the posix thread model, Qt's source through apt-get source (dpkg-dev), Ninja for Qt's build, wine to
+# run the result, zip to ship it.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev ninja-build wine wine64 zip)
+
 install_missing_packages() {
     local missing=()
     for package in "$@"; do
