@@ -1,5 +1,6 @@
 #include "BrowseFile.h"
 #include "BrowseFileDriver.h"
+#include "CaptionFit.h"
 #include "Drives.h"
 #include "MessageBox.h"
 
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSet>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -149,6 +151,7 @@ private slots:
     void init();
 
     void opensWhereItsLayoutPlacesIt();
+    void captionsFitAndFacesSuitTheScale();
     void opensCentredOverItsOwner();
     void opensWithTheFocusOnTheDriveListThenTabsInOrder();
     void newDialogStartsAtTheCurrentFolderNotTheLastChoice();
@@ -256,6 +259,27 @@ void TestBrowseFile::opensWhereItsLayoutPlacesIt() {
     QVERIFY(dialog.Result().isEmpty());
     QVERIFY(dialog.ResultFile().isEmpty());
     QVERIFY(dialog.Resultpath().isEmpty());
+}
+
+void TestBrowseFile::captionsFitAndFacesSuitTheScale() {
+    const Browser browser = ShowAt(m_drives, m_a);
+    const BrowseFile& dialog = *browser.dialog;
+    QVERIFY(caption_fit::FaceProblem(&dialog).isEmpty());
+    for (const BrowseControlRow& row : kBrowseFileControls) {
+        auto* widget = dialog.findChild<QWidget*>(QString::fromUtf8(row.name));
+        const QString overflow = caption_fit::Overflow(widget);
+        QVERIFY2(overflow.isEmpty(), qPrintable(overflow));
+        const QString problem = caption_fit::FaceProblem(widget);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+    // The drive list shows its drive's name in full height, capitals to descenders.
+    QComboBox* drives = Drive1(dialog);
+    QStyleOptionComboBox option;
+    option.initFrom(drives);
+    const QRect field =
+        drives->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, drives);
+    const QFontMetrics metrics(drives->font());
+    QVERIFY2(field.height() >= metrics.capHeight() + metrics.descent(), qPrintable(QString::number(field.height())));
 }
 
 void TestBrowseFile::opensCentredOverItsOwner() {

@@ -1,5 +1,6 @@
 #include "BrowseFile.h"
 #include "BrowseFileDriver.h"
+#include "CaptionFit.h"
 #include "Controls.h"
 #include "Form1.h"
 #include "MemoryStore.h"
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 using namespace vantrel;
+using caption_fit::CaptionOf;
 
 Q_DECLARE_METATYPE(BuildOptions)
 
@@ -69,16 +71,6 @@ const std::array<LayoutRow, 33> kLayout{{
     {"Text4", "Form1", "", 240, 7440, 6735, 285, 28},
 }};
 
-QString CaptionOf(const QWidget* widget) {
-    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
-        return button->text();
-    }
-    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-        return label->text();
-    }
-    return {};
-}
-
 struct Captured {
     QList<Message> messages;
     MessageBoxHandler previous;
@@ -97,6 +89,7 @@ class TestForm1 final : public QObject {
 private slots:
     void everyControlStandsWhereLaidOut();
     void captionsFitTheirControls();
+    void facesSuitTheScale();
     void boldOnlyForBuildAndCredit();
     void initialStateBeforeLoading();
     void loadsOptionsBeforeShowing();
@@ -168,43 +161,23 @@ void TestForm1::everyControlStandsWhereLaidOut() {
 void TestForm1::captionsFitTheirControls() {
     Form1 form(std::make_unique<MemoryStore>());
     for (const LayoutRow& row : kLayout) {
-        QWidget* widget = Control(form, row.name);
-        const QString caption = CaptionOf(widget);
-        if (caption.isEmpty()) {
-            continue;
-        }
-        const QFontMetrics metrics(widget->font());
-        QRect area;
-        int flags = 0;
-        if (auto* box = dynamic_cast<ClassicCheckBox*>(widget)) {
-            area = box->CaptionRect();
-            flags = box->CaptionFlags();
-        } else if (auto* option = dynamic_cast<ClassicOptionButton*>(widget)) {
-            area = option->CaptionRect();
-            flags = option->CaptionFlags();
-        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-            area = label->contentsRect();
-            flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
-        } else {
-            area = widget->rect().adjusted(4, 4, -4, -4); // a push button's bevel
-            flags = Qt::AlignCenter;
-        }
-        // Only the blank rows above the capitals of the first line may fall outside the area.
-        const QRect needed = metrics.boundingRect(area, flags, caption);
-        const QRect visible = needed.adjusted(0, metrics.ascent() - metrics.capHeight(), 0, 0);
-        QVERIFY2(area.contains(visible) && needed.bottom() <= area.bottom(),
-                 qPrintable(QStringLiteral("%1 needs %2x%3, has %4x%5")
-                                .arg(QLatin1String(row.name))
-                                .arg(needed.width())
-                                .arg(needed.height())
-                                .arg(area.width())
-                                .arg(area.height())));
+        const QString overflow = caption_fit::Overflow(Control(form, row.name));
+        QVERIFY2(overflow.isEmpty(), qPrintable(overflow));
     }
     // The hint beside the level field wraps over three lines at the most.
     auto* hint = Control<QLabel>(form, "Label3");
     const QFontMetrics metrics(hint->font());
     const QRect needed = metrics.boundingRect(hint->contentsRect(), Qt::TextWordWrap, hint->text());
-    QVERIFY(needed.height() <= 3 * metrics.lineSpacing());
+    QVERIFY(needed.height() <= metrics.boundingRect(QRect(), 0, QStringLiteral("E\nE\nE")).height());
+}
+
+void TestForm1::facesSuitTheScale() {
+    Form1 form(std::make_unique<MemoryStore>());
+    QVERIFY(caption_fit::FaceProblem(&form).isEmpty());
+    for (const LayoutRow& row : kLayout) {
+        const QString problem = caption_fit::FaceProblem(Control(form, row.name));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
 }
 
 void TestForm1::boldOnlyForBuildAndCredit() {

@@ -249,7 +249,6 @@ BrowseFile::BrowseFile(QWidget* owner, std::unique_ptr<DriveSource> drives, cons
     setWindowTitle(QStringLiteral("Browse for WAD file..."));
     setWindowIcon(NoIcon()); // an empty icon would be the owner's
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(WindowFont());
     setFixedSize(TwipsToPixels(kBrowseFileClientArea, logicalDpiX()).size());
     CreateControls();
     SetTabOrder();

@@ -147,7 +147,6 @@ Form1::Form1(std::unique_ptr<SettingsStore> store, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.ico")));
-    setFont(WindowFont());
     resize(TwipsToPixels(kForm1ClientArea, logicalDpiX()).size());
     CreateControls();
     SetTabOrder();

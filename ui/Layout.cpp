@@ -2,10 +2,13 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QWidget>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace vantrel {
 
@@ -13,16 +16,31 @@ namespace {
 
 constexpr qreal kTwipsPerInch = 1440.0;
 constexpr qreal kPointSize = 8.25;
+constexpr qreal kStandardDpi = 96.0;
+constexpr int kUnstretched = QFont::Unstretched; // percent
 
-// Debian's fonts-wine package ships a faithful "MS Sans Serif" (regular only) and a bold "Tahoma" for bold text;
+// The bitmap face of the design. At 96 dpi its 8.25 points are its 13-pixel strike (11-pixel letters in a
+// 13-pixel cell); fonts-wine's copy has strikes of 13, 16 and 20 pixels.
+const QString& BitmapFamily() {
+    static const QString family = QStringLiteral("MS Sans Serif");
+    return family;
+}
+constexpr qreal kBitmapStrikeAtStandardDpi = 13.0;
+
+// Debian's fonts-wine package ships a faithful "MS Sans Serif" (regular only) and "Tahoma", regular and bold;
 // fontconfig does not list them, so they are loaded from where that package puts them.
 void LoadWineFonts() {
-    for (const char* file : {"ms_sans_serif.ttf", "tahomabd.ttf"}) {
+    for (const char* file : {"ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf"}) {
         const QString path = QStringLiteral("/usr/share/wine/fonts/") + QString::fromLatin1(file);
         if (QFile::exists(path)) {
             QFontDatabase::addApplicationFont(path);
         }
     }
+}
+
+void EnsureWineFontsLoaded() {
+    static const bool loaded = (LoadWineFonts(), true);
+    Q_UNUSED(loaded);
 }
 
 bool HasBoldFace(const QString& family) {
@@ -31,13 +49,15 @@ bool HasBoldFace(const QString& family) {
                        [](const QString& style) { return style.contains(u"Bold", Qt::CaseInsensitive); });
 }
 
-// The first family of the preferred ones that is installed and, for bold text, has a bold face.
-QString WindowFontFamily(bool bold) {
-    static const bool loaded = (LoadWineFonts(), true);
-    Q_UNUSED(loaded);
-    static const QStringList preferred{QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                                       QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                                       QStringLiteral("Arial")};
+// The face that stands in for the bitmap face: the first installed of these, with a bold face for bold text.
+// "Microsoft Sans Serif" is the bitmap face's own scalable twin where it exists. Elsewhere fonts-wine's
+// "Tahoma" comes closest: drawn at 8.25 point, the captions of both windows are 2 % wider on the whole than
+// in "MS Sans Serif" (8 % at the most), against 4 % for "Liberation Sans" (fonts-liberation) and 15 % for
+// "DejaVu Sans", Debian's default.
+QString ScalableFamily(bool bold) {
+    static const QStringList preferred{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                                       QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                       QStringLiteral("DejaVu Sans")};
     const QStringList available = QFontDatabase::families();
     for (const QString& name : preferred) {
         if (available.contains(name, Qt::CaseInsensitive) && (!bold || HasBoldFace(name))) {
@@ -45,6 +65,56 @@ QString WindowFontFamily(bool bold) {
         }
     }
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+// The bitmap face at exactly the given pixel size, when it has a strike of that size.
+std::optional<QFont> BitmapStrike(int pixelSize) {
+    QFont font(BitmapFamily());
+    font.setPixelSize(pixelSize);
+    const QFontInfo found(font);
+    if (found.family() != BitmapFamily() || found.pixelSize() != pixelSize) {
+        return std::nullopt;
+    }
+    return font;
+}
+
+// The bitmap face where the window draws it pixel for pixel. A strike is never scaled: under a device
+// pixel ratio other than 1 its letters would keep their size while their advances grow, spread apart.
+std::optional<QFont> BitmapFontFor(const QWidget* window) {
+    if (!qFuzzyCompare(window->devicePixelRatioF(), 1.0)) {
+        return std::nullopt;
+    }
+    return BitmapStrike(qRound(kBitmapStrikeAtStandardDpi * window->logicalDpiY() / kStandardDpi));
+}
+
+// The stretch, in percent, at which no caption is wider in `font` than in the bitmap face at the window's
+// scale: the layout gives each caption the room the bitmap face needs.
+int StretchToMatchBitmap(const QFont& font, const QWidget* window, const QStringList& captions) {
+    const std::optional<QFont> reference = BitmapStrike(static_cast<int>(kBitmapStrikeAtStandardDpi));
+    if (!reference) {
+        return kUnstretched;
+    }
+    const QFontMetricsF referenceMetrics(*reference);
+    const QFontMetricsF metrics(font, window);
+    const qreal scale = window->logicalDpiX() / kStandardDpi;
+    qreal ratio = 1.0;
+    for (const QString& caption : captions) {
+        const qreal width = metrics.horizontalAdvance(caption);
+        if (width > 0) {
+            ratio = std::min(ratio, referenceMetrics.horizontalAdvance(caption) * scale / width);
+        }
+    }
+    return static_cast<int>(std::floor(ratio * kUnstretched));
+}
+
+QFont ScalableFont(bool bold) {
+    QFont font(ScalableFamily(bold));
+    font.setPointSizeF(kPointSize);
+    font.setBold(bold);
+    // Set, not inherited: a child's font takes every attribute it leaves unset from the window's font.
+    font.setStretch(QFont::Unstretched);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
 }
 
 } // namespace
@@ -68,12 +138,16 @@ QFrame* CreateCaptionlessFrame(QWidget* parent) {
     return frame;
 }
 
-QFont WindowFont(bool bold) {
-    QFont font(WindowFontFamily(bold));
-    font.setPointSizeF(kPointSize);
-    font.setBold(bold);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    return font;
+WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions) {
+    EnsureWineFontsLoaded();
+    // The bitmap face has no bold.
+    WindowFonts fonts{ScalableFont(false), ScalableFont(true)};
+    if (const std::optional<QFont> bitmap = BitmapFontFor(window)) {
+        fonts.regular = *bitmap;
+    } else {
+        fonts.regular.setStretch(StretchToMatchBitmap(fonts.regular, window, captions));
+    }
+    return fonts;
 }
 
 } // namespace vantrel

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include <algorithm>
@@ -44,25 +45,45 @@ template <typename Rows> void SetTabOrderByPosition(QWidget* window, const Rows&
     }
 }
 
-// The windows' font: "MS Sans Serif" 8.25 point where it exists, otherwise a metrically close sans.
-QFont WindowFont(bool bold = false);
+// The fonts of a window, regular and bold, for the scale it is drawn at.
+struct WindowFonts final {
+    QFont regular;
+    QFont bold;
+};
+
+// "MS Sans Serif" 8.25 point where its bitmap has a strike for the pixel size the window draws text at; elsewhere
+// (and for bold text) a scalable face at 8.25 point, narrowed so that no caption of `captions` is wider than
+// "MS Sans Serif" draws it at that scale.
+WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions);
 
 // A frame as the classic toolkit draws one without a caption: an etched box.
 QFrame* CreateCaptionlessFrame(QWidget* parent);
 
+// Whether a table row asks for bold text; a table without a `bold` column has none.
+template <typename Row> bool IsBold(const Row& row) {
+    if constexpr (requires { row.bold; }) {
+        return row.bold;
+    }
+    return false;
+}
+
 // Builds a window's controls from its table, parents before children: each row's widget comes from
 // `create(row, container)`, inside the container the row names ("parent", or the window's object name),
-// and gets the row's name, the window font (bold where the row says so) and its place in twips.
+// and gets the row's name, the window's font (bold where the row says so) and its place in twips.
 template <typename Rows, typename Create> void BuildFromTable(QWidget* window, const Rows& rows, Create create) {
+    QStringList captions;
+    for (const auto& row : rows) {
+        if (!IsBold(row) && *row.caption != '\0') {
+            captions.append(QString::fromUtf8(row.caption));
+        }
+    }
+    const WindowFonts fonts = WindowFontsFor(window, captions);
+    window->setFont(fonts.regular);
     std::map<std::string, QWidget*, std::less<>> containers{{window->objectName().toStdString(), window}};
     for (const auto& row : rows) {
         QWidget* widget = create(row, containers.at(row.parent));
         widget->setObjectName(QString::fromUtf8(row.name));
-        bool bold = false;
-        if constexpr (requires { row.bold; }) {
-            bold = row.bold;
-        }
-        widget->setFont(WindowFont(bold));
+        widget->setFont(IsBold(row) ? fonts.bold : fonts.regular);
         PlaceInTwips(widget, row.rect);
         containers.emplace(row.name, widget);
     }
