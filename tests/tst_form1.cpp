@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,11 +72,20 @@ const std::array<LayoutRow, 33> kLayout{{
     {"Text4", "Form1", "", 240, 7440, 6735, 285, 28},
 }};
 
+bool PointerIsBusy() {
+    const QCursor* pointer = QGuiApplication::overrideCursor();
+    return pointer != nullptr && pointer->shape() == Qt::WaitCursor;
+}
+
 struct Captured {
     QList<Message> messages;
+    int shownUnderBusyPointer{0};
     MessageBoxHandler previous;
     Captured()
-        : previous(SetMessageBoxHandler([this](QWidget*, const Message& message) { messages.append(message); })) {}
+        : previous(SetMessageBoxHandler([this](QWidget*, const Message& message) {
+              messages.append(message);
+              shownUnderBusyPointer += PointerIsBusy() ? 1 : 0;
+          })) {}
     Captured(const Captured&) = delete;
     Captured& operator=(const Captured&) = delete;
     ~Captured() { SetMessageBoxHandler(previous); }
@@ -416,6 +426,13 @@ void TestForm1::buildReportsTheOutcome() {
     qputenv(variable.constData(), value);
     Captured captured;
     Form1 form(std::make_unique<MemoryStore>());
+    // The real run, watched: the busy pointer must be up while it lasts, and gone once it has ended,
+    // before any message about it.
+    bool busyDuringRun = false;
+    form.SetRunner([&busyDuringRun](const QString& commandLine) {
+        busyDuringRun = PointerIsBusy();
+        return RunAndWait(commandLine);
+    });
     Control<QLineEdit>(form, "Text1")->setText(QStringLiteral("a.wad"));
     Control<QLineEdit>(form, "Text2")->setText(QStringLiteral("b.wad"));
     form.show();
@@ -423,6 +440,9 @@ void TestForm1::buildReportsTheOutcome() {
     qunsetenv(variable.constData());
     qputenv("PATH", savedPath);
 
+    QVERIFY(busyDuringRun);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QCOMPARE(captured.shownUnderBusyPointer, 0);
     if (mentions.isEmpty()) {
         QVERIFY(captured.messages.isEmpty());
         return;
@@ -449,9 +469,11 @@ void TestForm1::windowTakesNoInputDuringTheRun() {
     bool firedDuringRun = false;
     bool enabledDuringRun = true;
     bool closedDuringRun = true;
+    bool busyDuringRun = false;
     QTimer::singleShot(0, &form, [&] {
         firedDuringRun = true;
         enabledDuringRun = form.isEnabled();
+        busyDuringRun = PointerIsBusy();
         QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
         closedDuringRun = form.close();
         QFile(release).open(QIODevice::WriteOnly);
@@ -465,6 +487,8 @@ void TestForm1::windowTakesNoInputDuringTheRun() {
     QVERIFY(!closedDuringRun);
     QVERIFY(form.isVisible());
     QVERIFY(form.isEnabled());
+    QVERIFY(busyDuringRun);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QCOMPARE(standIn.Runs().size(), 1); // the click made during the run started nothing
 }
 

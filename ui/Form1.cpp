@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "BrowseFile.h"
+#include "BusyPointer.h"
 #include "CommandLine.h"
 #include "Controls.h"
 #include "FileNames.h"
@@ -338,7 +339,11 @@ void Form1::Command2_Click() {
     // by the disabled window instead of waiting to fire afterwards.
     m_building = true;
     setEnabled(false);
-    const RunOutcome outcome = m_runner(m_text4->text());
+    RunOutcome outcome;
+    {
+        const BusyPointer busy;
+        outcome = m_runner(m_text4->text());
+    }
     setEnabled(true);
     m_building = false;
     ReportOutcome(outcome);
