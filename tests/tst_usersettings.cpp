@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +46,9 @@ private slots:
     void firstRunWritesAllFifteenKeys();
     void storedOptionsComeBack();
     void junkFallsBackPerKey();
+    void damagedFileIsReadAroundAndSavedWithoutAlarm_data();
+    void damagedFileIsReadAroundAndSavedWithoutAlarm();
+    void damagedFileThenAFailedWriteIsReported();
     void unwritableStoreIsReportedAndKeepsWhatWasThere();
     void readOnlyFolderIsReportedAndKeepsTheFile();
     void lastWindowToCloseWins();
@@ -124,6 +128,47 @@ void TestUserSettings::junkFallsBackPerKey() {
     QCOMPARE(options.Check4, 2);
     // Nothing is rewritten until the window closes.
     QCOMPARE(ReadAll(IniPath()), before);
+}
+
+void TestUserSettings::damagedFileIsReadAroundAndSavedWithoutAlarm_data() {
+    QTest::addColumn<QByteArray>("damage");
+    QByteArray noise(100, '\0');
+    QRandomGenerator generator(20261208); // the same bytes on every run
+    generator.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / int(sizeof(quint32)));
+    QTest::newRow("random bytes") << noise;
+    QTest::newRow("an unclosed section") << QByteArray("[Vant\n");
+    QTest::newRow("a NUL and broken UTF-8") << QByteArray("\0\xff\xfe=\xc3\n");
+}
+
+void TestUserSettings::damagedFileIsReadAroundAndSavedWithoutAlarm() {
+    QFETCH(QByteArray, damage);
+    WriteAll(IniPath(), damage + "\n[Vantrel]\nN3=True\nOption5=2\n");
+    for (int close = 0; close < 2; ++close) {
+        Form1 form(std::make_unique<UserSettingsStore>());
+        form.show();
+        QCOMPARE(form.Options().nodes, (std::array<bool, 3>{false, false, true}));
+        QCOMPARE(form.Options().Check1.at(0), 2);
+        QVERIFY(form.close());
+        QCOMPARE(m_messages.size(), 0);
+    }
+    QSettings ini(IniPath(), QSettings::IniFormat);
+    QCOMPARE(ini.status(), QSettings::NoError);
+    ini.beginGroup(QStringLiteral("Vantrel"));
+    QCOMPARE(ini.childKeys().size(), kDefaultTexts.size());
+    QCOMPARE(ini.value(QStringLiteral("N3")).toString(), QStringLiteral("True"));
+    QCOMPARE(ini.value(QStringLiteral("Option5")).toString(), QStringLiteral("2"));
+}
+
+void TestUserSettings::damagedFileThenAFailedWriteIsReported() {
+    WriteAll(IniPath(), "[Vant\n[Vantrel]\nN3=True\n");
+    OpenAndClose([this](Form1&) {
+        // Between load and close the store's folder gives way to a file: no user, root included, can write there.
+        QVERIFY(QDir(QFileInfo(IniPath()).path()).removeRecursively());
+        WriteAll(m_config->filePath(QStringLiteral("QMR")), "not a folder");
+    });
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().text.contains(QStringLiteral("could not be saved")),
+             qPrintable(m_messages.first().text));
 }
 
 void TestUserSettings::unwritableStoreIsReportedAndKeepsWhatWasThere() {

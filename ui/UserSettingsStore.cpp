@@ -1,7 +1,11 @@
 #include "UserSettingsStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace vantrel {
 
@@ -32,12 +36,18 @@ std::unique_ptr<QSettings> OpenStore(const QString& application) {
     return settings;
 }
 
+// A stored value as text: an INI value with a comma reads back as a list; its text is kept as written.
+QString TextOf(const QVariant& value) {
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+}
+
 } // namespace
 
 QSettings& UserSettingsStore::SettingsFor(std::string_view application) {
     if (!m_settings || m_application != application) {
         m_settings = OpenStore(FromUtf8(application));
         m_application = application;
+        m_unflushed.clear();
     }
     return *m_settings;
 }
@@ -48,14 +58,15 @@ std::string UserSettingsStore::Read(std::string_view application, std::string_vi
     if (!value.isValid()) {
         return std::string{defaultText};
     }
-    // An INI value with a comma reads back as a list; keep its text as written so it is judged as text.
-    const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
-    return text.toStdString();
+    return TextOf(value).toStdString();
 }
 
 void UserSettingsStore::Write(std::string_view application, std::string_view section, std::string_view key,
                               std::string_view text) {
-    SettingsFor(application).setValue(KeyPath(section, key), FromUtf8(text));
+    const QString path = KeyPath(section, key);
+    const QString value = FromUtf8(text);
+    SettingsFor(application).setValue(path, value);
+    m_unflushed.insert_or_assign(path, value);
 }
 
 bool UserSettingsStore::Flush() {
@@ -63,7 +74,26 @@ bool UserSettingsStore::Flush() {
         return true;
     }
     m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    bool flushed = m_settings->status() == QSettings::NoError;
+    if (m_settings->status() == QSettings::FormatError) {
+        // The status keeps the first error of the store's life: that of a damaged file read around, which
+        // would hide whether the write failed too. Whether the file now holds what was written tells.
+        flushed = HoldsUnflushedWrites();
+    }
+    m_unflushed.clear();
+    return flushed;
+}
+
+bool UserSettingsStore::HoldsUnflushedWrites() const {
+    // Read from a copy: a second store on the same file would share this one's changes held in memory.
+    const QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("written.ini"));
+    if (!folder.isValid() || !QFile::copy(m_settings->fileName(), copy)) {
+        return false;
+    }
+    const QSettings written(copy, m_settings->format());
+    return std::all_of(m_unflushed.cbegin(), m_unflushed.cend(),
+                       [&written](const auto& entry) { return TextOf(written.value(entry.first)) == entry.second; });
 }
 
 std::string UserSettingsStore::Location() const {

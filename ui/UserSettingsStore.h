@@ -4,6 +4,7 @@
 
 #include <QSettings>
 
+#include <map>
 #include <memory>
 
 namespace vantrel {
@@ -25,9 +26,12 @@ public:
 
 private:
     QSettings& SettingsFor(std::string_view application);
+    // Whether the file, read afresh, holds every value written since the last flush.
+    [[nodiscard]] bool HoldsUnflushedWrites() const;
 
     std::unique_ptr<QSettings> m_settings;
     std::string m_application;
+    std::map<QString, QString> m_unflushed; // key path -> text
 };
 
 } // namespace vantrel
