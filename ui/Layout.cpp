@@ -20,7 +20,8 @@ constexpr qreal kStandardDpi = 96.0;
 constexpr int kUnstretched = QFont::Unstretched; // percent
 
 // The bitmap face of the design. At 96 dpi its 8.25 points are its 13-pixel strike (11-pixel letters in a
-// 13-pixel cell); fonts-wine's copy has strikes of 13, 16 and 20 pixels.
+// 13-pixel cell). fonts-wine's copy has strikes of 13, 16 and 20 pixels, but Qt 6.4 lists only the first
+// strike of a font file, so the others are never offered (QFontInfo tells).
 const QString& BitmapFamily() {
     static const QString family = QStringLiteral("MS Sans Serif");
     return family;
