@@ -30,13 +30,13 @@ void Walk(QAccessibleInterface* node, const QString& path, const Visit& visit) {
     }
 }
 
-// Every object that the focus can reach, with no name to announce.
+// Every object that the focus can reach, now or once it shows (a drop-down list's list), with no name to announce.
 QStringList UnnamedFocusableObjects(QWidget* window) {
     QStringList unnamed;
     Walk(QAccessible::queryAccessibleInterface(window), window->objectName(),
          [&unnamed](QAccessibleInterface* node, const QString& path) {
              const QAccessible::State state = node->state();
-             if (state.focusable && !state.invisible && node->text(QAccessible::Name).trimmed().isEmpty()) {
+             if (state.focusable && node->text(QAccessible::Name).trimmed().isEmpty()) {
                  unnamed.append(path);
              }
          });

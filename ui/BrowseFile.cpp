@@ -281,6 +281,7 @@ BuiltControls BrowseFile::CreateControls() {
     auto* driveLabel = new QLabel(m_drive1->accessibleName(), m_drive1->parentWidget());
     driveLabel->setBuddy(m_drive1);
     driveLabel->hide();
+    m_drive1->view()->setAccessibleName(m_drive1->accessibleName());
 
     for (const Drive& drive : m_drives) {
         m_drive1->addItem(drive.text);
