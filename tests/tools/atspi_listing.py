@@ -18,11 +18,13 @@ FIELD_ROLES = {pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY, pyatspi.ROLE_PASSWORD_TEXT
 def find_window(title, seconds=20):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
-        desktop = pyatspi.Registry.getDesktop(0)
-        for app in desktop:
-            for window in app or []:
-                if window is not None and window.name == title:
-                    return window
+        try:
+            for app in pyatspi.Registry.getDesktop(0):
+                for window in app or []:
+                    if window is not None and window.name == title:
+                        return window
+        except Exception:  # an application that is still registering or already gone: look again
+            pass
         time.sleep(0.1)
     sys.exit(f'no window "{title}" on the accessibility bus')
 
