@@ -64,6 +64,14 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The file browser at that folder, or the main window.
+std::unique_ptr<QWidget> MakeWindow(bool browser, const BrowseFolder& folder) {
+    if (browser) {
+        return std::make_unique<BrowseFile>(nullptr, nullptr, folder.Path());
+    }
+    return std::make_unique<Form1>(std::make_unique<MemoryStore>());
+}
+
 } // namespace
 
 class TestAccessibility final : public QObject {
@@ -78,6 +86,8 @@ private slots:
     void fileBrowserListsAreNamed();
     void hiddenFieldsAreNamedHiddenAndNeverFocusable_data();
     void hiddenFieldsAreNamedHiddenAndNeverFocusable();
+    void windowsAndFramesHaveTheirRoles_data();
+    void windowsAndFramesHaveTheirRoles();
 };
 
 void TestAccessibility::everyFocusableObjectOfTheMainWindowIsNamed() {
@@ -173,12 +183,7 @@ void TestAccessibility::hiddenFieldsAreNamedHiddenAndNeverFocusable() {
     QFETCH(bool, inBrowser);
     QFETCH(QString, field);
     const BrowseFolder folder;
-    std::unique_ptr<QWidget> window;
-    if (inBrowser) {
-        window = std::make_unique<BrowseFile>(nullptr, nullptr, folder.Path());
-    } else {
-        window = std::make_unique<Form1>(std::make_unique<MemoryStore>());
-    }
+    const std::unique_ptr<QWidget> window = MakeWindow(inBrowser, folder);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     // Enlarging shows nothing more: the field stays out of sight.
@@ -190,6 +195,30 @@ void TestAccessibility::hiddenFieldsAreNamedHiddenAndNeverFocusable() {
     QVERIFY(!node->state().focusable);
     QVERIFY(node->state().readOnly);
     QVERIFY(!window->findChild<QWidget*>(field)->isVisible());
+}
+
+void TestAccessibility::windowsAndFramesHaveTheirRoles_data() {
+    QTest::addColumn<bool>("inBrowser");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::newRow("main window") << false << "" << QAccessible::Window;
+    QTest::newRow("main window's outer frame") << false << "Frame1" << QAccessible::Grouping;
+    QTest::newRow("main window's files frame") << false << "Frame5" << QAccessible::Grouping;
+    QTest::newRow("label, a frame too") << false << "Label1" << QAccessible::StaticText;
+    QTest::newRow("file browser") << true << "" << QAccessible::Dialog;
+    QTest::newRow("file browser's frame") << true << "Frame1" << QAccessible::Grouping;
+    QTest::newRow("file list, a frame too") << true << "File1" << QAccessible::List;
+    QTest::newRow("drive list") << true << "Drive1" << QAccessible::ComboBox;
+}
+
+void TestAccessibility::windowsAndFramesHaveTheirRoles() {
+    QFETCH(bool, inBrowser);
+    QFETCH(QString, control);
+    QFETCH(QAccessible::Role, role);
+    const BrowseFolder folder;
+    const std::unique_ptr<QWidget> window = MakeWindow(inBrowser, folder);
+    QWidget* widget = control.isEmpty() ? window.get() : window->findChild<QWidget*>(control);
+    QCOMPARE(QAccessible::queryAccessibleInterface(widget)->role(), role);
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -1,5 +1,6 @@
 #include "BrowseFile.h"
 
+#include "AccessibleRoles.h"
 #include "FileNames.h"
 #include "MessageBox.h"
 
@@ -248,6 +249,7 @@ BrowseFile::BrowseFile(QWidget* owner, std::unique_ptr<DriveSource> drives, cons
       m_drives(m_driveSource->Drives()),
       m_startFolder(QDir::cleanPath(startFolder.isEmpty() ? QDir::currentPath() : QDir(startFolder).absolutePath())),
       m_patterns(PatternsFrom(QString::fromLatin1(kDefaultPattern))) {
+    InstallAccessibleRoles();
     setObjectName(QStringLiteral("BrowseFile"));
     setWindowTitle(QStringLiteral("Browse for WAD file..."));
     setWindowIcon(NoIcon()); // an empty icon would be the owner's

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "AccessibleRoles.h"
 #include "BrowseFile.h"
 #include "CommandLine.h"
 #include "Controls.h"
@@ -154,6 +155,7 @@ QString FromUtf8(const std::string& text) {
 
 Form1::Form1(std::unique_ptr<SettingsStore> store, QWidget* parent)
     : QWidget(parent), m_store(std::move(store)), m_runner(RunAndWait) {
+    InstallAccessibleRoles();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.ico")));
