@@ -1,10 +1,13 @@
+#include "FontWarmUp.h"
 #include "Form1.h"
 #include "UserSettingsStore.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    vantrel::FontWarmUp fonts;
     QApplication app(argc, argv);
+    fonts.Wait();
     QGuiApplication::setDesktopFileName(QStringLiteral(VANTREL_APP_ID)); // ties the window to its menu entry
     vantrel::Form1 window(std::make_unique<vantrel::UserSettingsStore>());
     window.show();

@@ -4,7 +4,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-install_missing_packages "${PACKAGES[@]}" python3
+install_missing_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" python3
 dir="$ROOT/build-bench"
 cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_BENCH=ON >/dev/null
 cmake --build "$dir" --parallel "$(nproc)"

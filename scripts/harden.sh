@@ -143,7 +143,7 @@ run_lint() {
 main() {
     local steps=("$@")
     [ ${#steps[@]} -ne 0 ] || steps=(sanitize fuzz lint)
-    install_missing_packages "${PACKAGES[@]}"
+    install_missing_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     local step failed=() summary=()
     for step in "${steps[@]}"; do
         local started=$SECONDS result=passed

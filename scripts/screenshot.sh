@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-install_missing_packages "${PACKAGES[@]}" imagemagick
+install_missing_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" imagemagick
 configure_and_build "$BUILD_DIR"
 
 work=$(mktemp -d)

@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the front end needs to build, run and test, then configures and builds it.
-# Sourced by run.sh and test.sh; installs nothing when everything is already there.
+# The Debian packages the front end needs to build and run, and those its tests add; configures and builds it.
+# Sourced by run.sh, test.sh and the other scripts; installs nothing when everything is already there.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
+# What building and running the front end needs: the compiler and CMake, Qt, fontconfig's headers (the font
+# configuration is read ahead at start-up) and the window's fonts. run.sh installs these alone.
 PACKAGES=(
-    cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
-    libxcb1-dev
+    cmake g++ make
+    qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev
     fonts-wine fonts-liberation
+)
+
+# What the tests, the hardening checks and the benchmarks add: a private X server and the xcb headers for the
+# programs that watch it, a session bus with the accessibility bus and its Python client for the screen
+# reader's view, clang with its sanitizer runtime and fuzzer, clang-tidy and clang-format for the lint.
+TEST_PACKAGES=(
+    pkg-config libxcb1-dev
     xvfb xauth x11-utils
+    dbus-daemon dbus-bin at-spi2-core python3-pyatspi
     clang libclang-rt-14-dev llvm-14 clang-tidy clang-format
 )
 
@@ -43,9 +52,13 @@ install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-configure_and_build() {
+configure() {
     local dir=$1
     shift
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" --parallel "$(nproc)"
+}
+
+configure_and_build() {
+    configure "$@"
+    cmake --build "$1" --parallel "$(nproc)"
 }

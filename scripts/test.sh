@@ -3,7 +3,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-install_missing_packages "${PACKAGES[@]}"
+install_missing_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 configure_and_build "$BUILD_DIR"
 # Sanitizers, fuzzers and lint, then the Debian package made from that build, unpacked, validated and
 # started. The normal suite runs last even when they fail, so its summary closes the output; the run fails

@@ -1,5 +1,6 @@
 #include "BrowseFile.h"
 
+#include "AccessibleRoles.h"
 #include "FileNames.h"
 #include "MessageBox.h"
 
@@ -9,6 +10,7 @@
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -45,16 +47,16 @@ constexpr const char* kDefaultPattern = "*.*wad";
 } // namespace
 
 const std::array<BrowseControlRow, 10> kBrowseFileControls{{
-    {"Frame1", Frame, "BrowseFile", "", {120, 0, 6855, 5055}, 0},
-    {"Drive1", DriveList, "Frame1", "", {120, 240, 3255, 315}, 1},
-    {"File1", FileList, "Frame1", "", {3480, 240, 3255, 3990}, 2},
-    {"Dir1", FolderList, "Frame1", "", {120, 600, 3255, 3690}, 3},
-    {"Command1", Button, "Frame1", "OK", {120, 4440, 975, 375}, 7},
-    {"CommandCancel", Button, "Frame1", "Cancel", {5760, 4440, 975, 375}, 8},
-    {"Result", ResultField, "BrowseFile", "", {240, 6000, 2535, 285}, 4},
-    {"ResultFile", ResultField, "BrowseFile", "", {240, 6360, 2535, 285}, 5},
-    {"Resultpath", ResultField, "BrowseFile", "", {240, 6720, 2535, 285}, 6},
-    {"ResultDrive", ResultField, "BrowseFile", "", {240, 7080, 2535, 285}, 9},
+    {"Frame1", Frame, "BrowseFile", "", {120, 0, 6855, 5055}, 0, ""},
+    {"Drive1", DriveList, "Frame1", "", {120, 240, 3255, 315}, 1, "Drive"},
+    {"File1", FileList, "Frame1", "", {3480, 240, 3255, 3990}, 2, "Files"},
+    {"Dir1", FolderList, "Frame1", "", {120, 600, 3255, 3690}, 3, "Folder"},
+    {"Command1", Button, "Frame1", "OK", {120, 4440, 975, 375}, 7, ""},
+    {"CommandCancel", Button, "Frame1", "Cancel", {5760, 4440, 975, 375}, 8, ""},
+    {"Result", ResultField, "BrowseFile", "", {240, 6000, 2535, 285}, 4, "Chosen file"},
+    {"ResultFile", ResultField, "BrowseFile", "", {240, 6360, 2535, 285}, 5, "Chosen file name"},
+    {"Resultpath", ResultField, "BrowseFile", "", {240, 6720, 2535, 285}, 6, "Chosen file's folder"},
+    {"ResultDrive", ResultField, "BrowseFile", "", {240, 7080, 2535, 285}, 9, "Chosen drive (not used)"},
 }};
 
 namespace {
@@ -126,9 +128,11 @@ QWidget* CreateControl(const BrowseControlRow& row, QWidget* parent) {
     }
     case ResultField: {
         auto* field = new QLineEdit(parent);
-        // The result fields lie below the client area; the focus must never land where nobody sees it.
+        // The result fields lie below the client area: hidden, they are not offered to assistive technology,
+        // and the focus never lands where nobody sees it.
         field->setFocusPolicy(Qt::NoFocus);
         field->setReadOnly(true);
+        field->hide();
         widget = field;
         break;
     }
@@ -245,13 +249,13 @@ BrowseFile::BrowseFile(QWidget* owner, std::unique_ptr<DriveSource> drives, cons
       m_drives(m_driveSource->Drives()),
       m_startFolder(QDir::cleanPath(startFolder.isEmpty() ? QDir::currentPath() : QDir(startFolder).absolutePath())),
       m_patterns(PatternsFrom(QString::fromLatin1(kDefaultPattern))) {
+    InstallAccessibleRoles();
     setObjectName(QStringLiteral("BrowseFile"));
     setWindowTitle(QStringLiteral("Browse for WAD file..."));
     setWindowIcon(NoIcon()); // an empty icon would be the owner's
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(TwipsToPixels(kBrowseFileClientArea, logicalDpiX()).size());
-    CreateControls();
-    SetTabOrder();
+    SetTabOrder(CreateControls());
 
     SelectDriveQuietly(DriveHolding(m_drives, m_startFolder));
     ShowFolder(m_startFolder, ReadFolder(m_startFolder).value_or(FolderContents{}));
@@ -261,17 +265,24 @@ BrowseFile::BrowseFile(QWidget* owner, std::unique_ptr<DriveSource> drives, cons
 
 BrowseFile::~BrowseFile() = default;
 
-void BrowseFile::CreateControls() {
-    BuildFromTable(this, kBrowseFileControls, CreateControl);
-    m_drive1 = findChild<QComboBox*>(QStringLiteral("Drive1"));
-    m_dir1 = findChild<QListWidget*>(QStringLiteral("Dir1"));
-    m_file1 = findChild<QListView*>(QStringLiteral("File1"));
-    m_command1 = findChild<QPushButton*>(QStringLiteral("Command1"));
-    m_commandCancel = findChild<QPushButton*>(QStringLiteral("CommandCancel"));
-    m_result = findChild<QLineEdit*>(QStringLiteral("Result"));
-    m_resultFile = findChild<QLineEdit*>(QStringLiteral("ResultFile"));
-    m_resultpath = findChild<QLineEdit*>(QStringLiteral("Resultpath"));
-    m_resultDrive = findChild<QLineEdit*>(QStringLiteral("ResultDrive"));
+BuiltControls BrowseFile::CreateControls() {
+    BuiltControls controls = BuildFromTable(this, kBrowseFileControls, CreateControl);
+    m_drive1 = Built<QComboBox>(controls, "Drive1");
+    m_dir1 = Built<QListWidget>(controls, "Dir1");
+    m_file1 = Built<QListView>(controls, "File1");
+    m_command1 = Built<QPushButton>(controls, "Command1");
+    m_commandCancel = Built<QPushButton>(controls, "CommandCancel");
+    m_result = Built<QLineEdit>(controls, "Result");
+    m_resultFile = Built<QLineEdit>(controls, "ResultFile");
+    m_resultpath = Built<QLineEdit>(controls, "Resultpath");
+    m_resultDrive = Built<QLineEdit>(controls, "ResultDrive");
+
+    // Where the toolkit follows the Linux desktop's convention, a drop-down list is announced by its value and
+    // named by a label that is its buddy; this one has no caption on screen, so its label is a hidden one.
+    auto* driveLabel = new QLabel(m_drive1->accessibleName(), m_drive1->parentWidget());
+    driveLabel->setBuddy(m_drive1);
+    driveLabel->hide();
+    m_drive1->view()->setAccessibleName(m_drive1->accessibleName());
 
     for (const Drive& drive : m_drives) {
         m_drive1->addItem(drive.text);
@@ -279,10 +290,11 @@ void BrowseFile::CreateControls() {
     m_fileNames = new QStringListModel(this);
     m_file1->setModel(m_fileNames);
     m_command1->setEnabled(false);
+    return controls;
 }
 
-void BrowseFile::SetTabOrder() {
-    SetTabOrderByPosition(this, kBrowseFileControls);
+void BrowseFile::SetTabOrder(const BuiltControls& controls) {
+    SetTabOrderByPosition(controls, kBrowseFileControls);
 }
 
 void BrowseFile::WireEvents() {

@@ -34,6 +34,7 @@ struct BrowseControlRow final {
     const char* caption;
     TwipRect rect;
     int tabPosition;
+    const char* accessibleName; // what assistive technology announces for a control without a caption
 };
 
 // The dialog's client area in twips.
@@ -79,8 +80,8 @@ private:
         QStringList files;
     };
 
-    void CreateControls();
-    void SetTabOrder();
+    BuiltControls CreateControls();
+    void SetTabOrder(const BuiltControls& controls);
     void WireEvents();
 
     void Drive1_Change();

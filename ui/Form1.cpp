@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "AccessibleRoles.h"
 #include "BrowseFile.h"
 #include "BusyPointer.h"
 #include "CommandLine.h"
@@ -23,6 +24,9 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace vantrel {
 
@@ -48,6 +52,13 @@ bool NamesTheSameFile(const QUrl& url, const QString& name) {
 }
 
 using enum ControlKind;
+
+// The labels that caption a field, each with its field.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kFieldCaptions{{
+    {"Label4", "Text3"},
+    {"Label1", "Text1"},
+    {"Label2", "Text2"},
+}};
 
 } // namespace
 
@@ -145,47 +156,56 @@ QString FromUtf8(const std::string& text) {
 
 Form1::Form1(std::unique_ptr<SettingsStore> store, QWidget* parent)
     : QWidget(parent), m_store(std::move(store)), m_runner(RunAndWait) {
+    InstallAccessibleRoles();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.ico")));
     resize(TwipsToPixels(kForm1ClientArea, logicalDpiX()).size());
-    CreateControls();
-    SetTabOrder();
+    SetTabOrder(CreateControls());
     WireEvents();
     UpdateOptionTabStops();
 }
 
 Form1::~Form1() = default;
 
-void Form1::CreateControls() {
-    BuildFromTable(this, kForm1Controls, CreateControl);
-    for (int i = 0; i < 3; ++i) {
-        m_nodes.at(i) = findChild<QRadioButton*>(QStringLiteral("nodes_%1").arg(i));
-        m_blockmap.at(i) = findChild<QRadioButton*>(QStringLiteral("blockmap_%1").arg(i));
-        m_check1.at(i) = findChild<QCheckBox*>(QStringLiteral("Check1_%1").arg(i));
+BuiltControls Form1::CreateControls() {
+    BuiltControls controls = BuildFromTable(this, kForm1Controls, CreateControl);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string index = std::to_string(i);
+        m_nodes.at(i) = Built<QRadioButton>(controls, "nodes_" + index);
+        m_blockmap.at(i) = Built<QRadioButton>(controls, "blockmap_" + index);
+        m_check1.at(i) = Built<QCheckBox>(controls, "Check1_" + index);
     }
-    for (int i = 0; i < 4; ++i) {
-        m_check2.at(i) = findChild<QCheckBox*>(QStringLiteral("Check2_%1").arg(i));
+    for (std::size_t i = 0; i < 4; ++i) {
+        m_check2.at(i) = Built<QCheckBox>(controls, "Check2_" + std::to_string(i));
     }
-    m_check3 = findChild<QCheckBox*>(QStringLiteral("Check3"));
-    m_check4 = findChild<QCheckBox*>(QStringLiteral("Check4"));
-    m_text1 = findChild<QLineEdit*>(QStringLiteral("Text1"));
-    m_text2 = findChild<QLineEdit*>(QStringLiteral("Text2"));
-    m_text3 = findChild<QLineEdit*>(QStringLiteral("Text3"));
-    m_text4 = findChild<QLineEdit*>(QStringLiteral("Text4"));
-    m_command1 = findChild<QPushButton*>(QStringLiteral("Command1"));
-    m_command2 = findChild<QPushButton*>(QStringLiteral("Command2"));
+    m_check3 = Built<QCheckBox>(controls, "Check3");
+    m_check4 = Built<QCheckBox>(controls, "Check4");
+    m_text1 = Built<QLineEdit>(controls, "Text1");
+    m_text2 = Built<QLineEdit>(controls, "Text2");
+    m_text3 = Built<QLineEdit>(controls, "Text3");
+    m_text4 = Built<QLineEdit>(controls, "Text4");
+    m_command1 = Built<QPushButton>(controls, "Command1");
+    m_command2 = Built<QPushButton>(controls, "Command2");
 
-    // The command-line field lies below the client area; the focus must never land where nobody sees it.
+    // A screen reader names each field after the label that captions it.
+    for (const auto& [label, field] : kFieldCaptions) {
+        Built<QLabel>(controls, label)->setBuddy(Built<QWidget>(controls, field));
+    }
+    // The command-line field lies below the client area: hidden, it is neither seen when the window is enlarged
+    // nor offered to assistive technology, and the focus never lands where nobody sees it.
     m_text4->setFocusPolicy(Qt::NoFocus);
     m_text4->setReadOnly(true);
+    m_text4->setAccessibleName(QStringLiteral("Command line"));
+    m_text4->hide();
     m_text1->setAcceptDrops(true);
     m_text1->installEventFilter(this);
     SetOptions(InitialOptions());
+    return controls;
 }
 
-void Form1::SetTabOrder() {
-    SetTabOrderByPosition(this, kForm1Controls);
+void Form1::SetTabOrder(const BuiltControls& controls) {
+    SetTabOrderByPosition(controls, kForm1Controls);
 }
 
 void Form1::UpdateOptionTabStops() {

@@ -64,9 +64,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateControls();
+    BuiltControls CreateControls();
     void WireEvents();
-    void SetTabOrder();
+    void SetTabOrder(const BuiltControls& controls);
     void UpdateOptionTabStops();
 
     void Form_Load();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -29,12 +30,21 @@ QRect TwipsToPixels(const TwipRect& rect, qreal logicalDpi);
 // Places a widget at its twip rectangle, at the resolution of the screen it is on.
 void PlaceInTwips(QWidget* widget, const TwipRect& rect);
 
+// The controls that BuildFromTable made, by their names.
+using BuiltControls = std::map<std::string, QWidget*, std::less<>>;
+
+// The control made for `name`, as the type it was made as; null when there is no such control.
+template <typename Widget> Widget* Built(const BuiltControls& controls, std::string_view name) {
+    const auto found = controls.find(name);
+    return found == controls.end() ? nullptr : qobject_cast<Widget*>(found->second);
+}
+
 // Chains the Tab key through a window's controls in the order of their tab positions; rows are
 // any table with `name` and `tabPosition`. Controls that never take the focus (frames, labels) are skipped.
-template <typename Rows> void SetTabOrderByPosition(QWidget* window, const Rows& rows) {
+template <typename Rows> void SetTabOrderByPosition(const BuiltControls& controls, const Rows& rows) {
     std::vector<std::pair<int, QWidget*>> stops;
     for (const auto& row : rows) {
-        auto* widget = window->findChild<QWidget*>(QString::fromUtf8(row.name));
+        auto* widget = Built<QWidget>(controls, row.name);
         if (widget && widget->focusPolicy() != Qt::NoFocus) {
             stops.emplace_back(row.tabPosition, widget);
         }
@@ -69,8 +79,10 @@ template <typename Row> bool IsBold(const Row& row) {
 
 // Builds a window's controls from its table, parents before children: each row's widget comes from
 // `create(row, container)`, inside the container the row names ("parent", or the window's object name),
-// and gets the row's name, the window's font (bold where the row says so) and its place in twips.
-template <typename Rows, typename Create> void BuildFromTable(QWidget* window, const Rows& rows, Create create) {
+// and gets the row's name, the window's font (bold where the row says so), its place in twips and, where the
+// row gives one, the name that assistive technology announces. Returns the controls made, by name.
+template <typename Rows, typename Create>
+BuiltControls BuildFromTable(QWidget* window, const Rows& rows, Create create) {
     QStringList captions;
     for (const auto& row : rows) {
         if (!IsBold(row) && *row.caption != '\0') {
@@ -79,14 +91,19 @@ template <typename Rows, typename Create> void BuildFromTable(QWidget* window, c
     }
     const WindowFonts fonts = WindowFontsFor(window, captions);
     window->setFont(fonts.regular);
-    std::map<std::string, QWidget*, std::less<>> containers{{window->objectName().toStdString(), window}};
+    const std::string windowName = window->objectName().toStdString();
+    BuiltControls built;
     for (const auto& row : rows) {
-        QWidget* widget = create(row, containers.at(row.parent));
+        QWidget* widget = create(row, row.parent == windowName ? window : built.at(row.parent));
         widget->setObjectName(QString::fromUtf8(row.name));
+        if constexpr (requires { row.accessibleName; }) {
+            widget->setAccessibleName(QString::fromUtf8(row.accessibleName));
+        }
         widget->setFont(IsBold(row) ? fonts.bold : fonts.regular);
         PlaceInTwips(widget, row.rect);
-        containers.emplace(row.name, widget);
+        built.emplace(row.name, widget);
     }
+    return built;
 }
 
 } // namespace vantrel

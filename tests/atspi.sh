@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Starts the real front end as on a desktop with a screen reader running (a private X server, a session bus,
+# the accessibility bus enabled) and lists what assistive technology is offered through that bus; fails on
+# any focusable object or field without a name.
+#   atspi.sh FRONTEND
+set -euo pipefail
+frontend=$1
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+work=$(mktemp -d)
+cleanup() {
+    [ -n "${x_pid:-}" ] && kill "$x_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+display=
+for n in $(seq 131 170); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "no free X display"; exit 1; }
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+x_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
+
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+# Inside the session: start the accessibility bus and say that a screen reader is listening, as a desktop
+# does when one runs; then the front end, then the listing. The session's bus ends with it.
+dbus-run-session -- bash -c '
+    set -euo pipefail
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
+        string:org.a11y.Status string:IsEnabled variant:boolean:true >/dev/null
+    "$1" &
+    app_pid=$!
+    status=0
+    /usr/bin/python3 "$2" || status=$?
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+    exit "$status"
+' _ "$frontend" "$here/tools/atspi_listing.py" 2> >(grep -v "Failed to set fd limit" >&2)
