@@ -66,6 +66,10 @@ public:
     [[nodiscard]] const TerminalLine& Line(std::size_t index) const;
     // A line's characters without the blanks at its end, as UTF-32.
     [[nodiscard]] std::u32string LineText(std::size_t index) const;
+    // `count` lines from `first` as LineText gives them, one a line; the empty lines at the end left out.
+    [[nodiscard]] std::u32string Text(std::size_t first, std::size_t count) const;
+    // The screen's rows, as Text.
+    [[nodiscard]] std::u32string ScreenText() const;
 
     [[nodiscard]] int CursorRow() const { return m_cursorRow; }
     [[nodiscard]] int CursorColumn() const { return m_cursorColumn; }

@@ -130,14 +130,11 @@ void TerminalScreen::Clear() {
 }
 
 QString TerminalScreen::ScreenText() const {
-    QStringList lines;
-    for (std::size_t row = 0; row < static_cast<std::size_t>(kRows); ++row) {
-        lines << FromUcs4(m_model.LineText(m_model.ScrollbackSize() + row));
-    }
-    while (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines.join(u'\n');
+    return FromUcs4(m_model.ScreenText());
+}
+
+QString TerminalScreen::Text() const {
+    return FromUcs4(m_model.Text(0, m_model.LineCount()));
 }
 
 std::size_t TerminalScreen::TextLineCount() const {
@@ -146,15 +143,6 @@ std::size_t TerminalScreen::TextLineCount() const {
         --count;
     }
     return count;
-}
-
-QString TerminalScreen::Text() const {
-    QStringList lines;
-    const std::size_t count = TextLineCount();
-    for (std::size_t index = 0; index < count; ++index) {
-        lines << FromUcs4(m_model.LineText(index));
-    }
-    return lines.join(u'\n');
 }
 
 std::pair<TerminalScreen::Place, TerminalScreen::Place> TerminalScreen::Selection() const {
@@ -237,8 +225,10 @@ void TerminalScreen::SetSelectionOffsets(int start, int end) {
 }
 
 int TerminalScreen::CursorOffset() const {
-    return OffsetOf({m_model.Dropped() + m_model.ScrollbackSize() + static_cast<std::size_t>(m_model.CursorRow()),
-                     m_model.CursorColumn()});
+    // The end of the text when the cursor sits on the empty lines that the text leaves out.
+    return std::min(static_cast<int>(Text().size()), OffsetOf({m_model.Dropped() + m_model.ScrollbackSize() +
+                                                                   static_cast<std::size_t>(m_model.CursorRow()),
+                                                               m_model.CursorColumn()}));
 }
 
 QRect TerminalScreen::CharacterRect(int offset) const {
@@ -254,8 +244,10 @@ int TerminalScreen::OffsetAt(const QPoint& point) const {
 }
 
 void TerminalScreen::SelectAll() {
+    // Up to the end of the last line with text; the blank rows below it are no part of what was written.
+    const std::size_t count = TextLineCount();
     m_anchor = {m_model.Dropped(), 0};
-    m_head = {m_model.Dropped() + m_model.LineCount() - 1, kColumns};
+    m_head = count == 0 ? m_anchor : Place{m_model.Dropped() + count - 1, kColumns};
     viewport()->update();
 }
 
