@@ -22,7 +22,7 @@ dpkg -x "$deb" "$root"
 
 # The dependencies come from the libraries the program links; the window's fonts are recommended.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libvterm0; do
     [[ ", $depends," == *", $library ("* ]] || fail "Depends names no $library: $depends"
 done
 [[ $(dpkg-deb -f "$deb" Recommends) == *fonts-wine* ]] || fail "fonts-wine is not recommended"

@@ -8,10 +8,10 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libvterm-dev
     libxcb1-dev
     fonts-wine fonts-liberation
-    xvfb xauth x11-utils
+    xvfb xauth x11-utils xdotool
     clang libclang-rt-14-dev llvm-14 clang-tidy clang-format
 )
 
