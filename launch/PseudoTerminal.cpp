@@ -1,6 +1,7 @@
 #include "PseudoTerminal.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -19,8 +20,9 @@ namespace vantrel {
 
 namespace {
 
-// One notifier call reads at most this much, so a builder that floods the terminal cannot starve the windows.
-constexpr qsizetype kReadBudget = 1 << 20;
+// One notifier call reads for at most this long (what reads it shows it at once), so a builder that floods
+// the terminal leaves the event loop time to repaint the windows.
+constexpr qint64 kReadSliceMs = 8;
 // Keys typed while the builder reads nothing wait here, up to this much; a terminal would stop taking them.
 constexpr qsizetype kPendingLimit = 64 * 1024;
 
@@ -57,7 +59,7 @@ PseudoTerminal::PseudoTerminal(int columns, int rows, QObject* parent) : QObject
     m_master = master;
 
     m_reader = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
-    connect(m_reader, &QSocketNotifier::activated, this, &PseudoTerminal::ReadAvailable);
+    connect(m_reader, &QSocketNotifier::activated, this, [this] { ReadAvailable(kReadSliceMs); });
     m_writer = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
     m_writer->setEnabled(false);
     connect(m_writer, &QSocketNotifier::activated, this, &PseudoTerminal::WritePending);
@@ -92,7 +94,7 @@ void PseudoTerminal::Attach(qint64 pid, const QString& program) {
 
 void PseudoTerminal::Detach() {
     // A read that finds nothing waits for the kernel to pass on what is in flight, so this gets the last words.
-    ReadAvailable();
+    ReadAvailable(-1);
     m_session = 0;
     m_pending.clear();
     if (m_writer != nullptr) {
@@ -124,16 +126,16 @@ void PseudoTerminal::HangUp() {
     });
 }
 
-void PseudoTerminal::ReadAvailable() {
+void PseudoTerminal::ReadAvailable(qint64 sliceMs) {
     if (m_master < 0) {
         return;
     }
     std::array<char, 64 * 1024> buffer{};
-    qsizetype total = 0;
-    while (total < kReadBudget) {
+    QElapsedTimer slice;
+    slice.start();
+    while (sliceMs < 0 || !slice.hasExpired(sliceMs)) {
         const ssize_t count = ::read(m_master, buffer.data(), buffer.size());
         if (count > 0) {
-            total += count;
             emit Received(QByteArray(buffer.data(), count));
             continue;
         }

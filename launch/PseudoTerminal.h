@@ -53,7 +53,8 @@ signals:
     void Received(const QByteArray& bytes);
 
 private:
-    void ReadAvailable();
+    // Reads until nothing is left, or for `sliceMs` at most when that is not negative.
+    void ReadAvailable(qint64 sliceMs);
     void WritePending();
     void CloseSlave();
 
