@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QtMath>
 
 #include <vterm_keycodes.h>
 
@@ -87,10 +88,12 @@ TerminalScreen::TerminalScreen(QWidget* parent)
     setObjectName(QStringLiteral("ConsoleScreen"));
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setFixedPitch(true);
-    const QFontMetrics metrics(m_font);
-    m_cellWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
-    m_cellHeight = std::max(1, metrics.height());
-    m_ascent = metrics.ascent();
+    // A fixed-pitch font's advance need not be a whole number of pixels; rounding it would let a line's text
+    // drift off the grid that the cursor, the selection and the colours are drawn on.
+    const QFontMetricsF metrics(m_font);
+    m_cellWidth = std::max(1.0, metrics.horizontalAdvance(QLatin1Char('M')));
+    m_cellHeight = std::max(1, qCeil(metrics.height()));
+    m_ascent = qRound(metrics.ascent());
     viewport()->setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -235,8 +238,8 @@ QRect TerminalScreen::CharacterRect(int offset) const {
     const Place place = PlaceOf(offset);
     const auto index = static_cast<int>(place.line - m_model.Dropped());
     const int row = index - verticalScrollBar()->value();
-    const QPoint topLeft = viewport()->mapTo(this, QPoint(place.column * m_cellWidth, row * m_cellHeight));
-    return {topLeft, QSize(m_cellWidth, m_cellHeight)};
+    const QPoint topLeft = viewport()->mapTo(this, QPoint(qRound(place.column * m_cellWidth), row * m_cellHeight));
+    return {topLeft, QSize(qCeil(m_cellWidth), m_cellHeight)};
 }
 
 int TerminalScreen::OffsetAt(const QPoint& point) const {
@@ -266,7 +269,8 @@ void TerminalScreen::Paste() {
 
 QSize TerminalScreen::sizeHint() const {
     const int frame = 2 * frameWidth();
-    return {kColumns * m_cellWidth + verticalScrollBar()->sizeHint().width() + frame, kRows * m_cellHeight + frame};
+    return {qCeil(kColumns * m_cellWidth) + verticalScrollBar()->sizeHint().width() + frame,
+            kRows * m_cellHeight + frame};
 }
 
 void TerminalScreen::Refresh() {
@@ -293,7 +297,7 @@ void TerminalScreen::ScrollToBottom() {
 
 TerminalScreen::Place TerminalScreen::PlaceAt(const QPoint& point) const {
     const int row = std::clamp(point.y() / m_cellHeight, 0, kRows - 1);
-    const int column = std::clamp((point.x() + m_cellWidth / 2) / m_cellWidth, 0, kColumns);
+    const int column = std::clamp(qFloor(point.x() / m_cellWidth + 0.5), 0, kColumns);
     const std::size_t index = static_cast<std::size_t>(verticalScrollBar()->value()) + static_cast<std::size_t>(row);
     return {m_model.Dropped() + std::min(index, m_model.LineCount() - 1), column};
 }
@@ -311,14 +315,14 @@ void TerminalScreen::paintEvent(QPaintEvent* /*event*/) {
     }
     const std::size_t cursorIndex = m_model.ScrollbackSize() + static_cast<std::size_t>(m_model.CursorRow());
     if (m_model.CursorVisible() && cursorIndex >= first && cursorIndex < first + kRows) {
-        const QRect cell(m_model.CursorColumn() * m_cellWidth, static_cast<int>(cursorIndex - first) * m_cellHeight,
-                         m_cellWidth, m_cellHeight);
+        const QRectF cell(m_model.CursorColumn() * m_cellWidth, static_cast<qreal>(cursorIndex - first) * m_cellHeight,
+                          m_cellWidth, m_cellHeight);
         if (hasFocus()) {
             painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
             painter.fillRect(cell, Qt::white);
         } else {
             painter.setPen(kDefaultForeground);
-            painter.drawRect(cell.adjusted(0, 0, -1, -1));
+            painter.drawRect(cell.adjusted(0.5, 0.5, -0.5, -0.5));
         }
     }
 }
@@ -347,7 +351,7 @@ void TerminalScreen::PaintLine(QPainter& painter, std::size_t index, int y) cons
         if (((first.attrs & TerminalCell::kReverse) != 0) != selected) {
             std::swap(foreground, background);
         }
-        const QRect area(column * m_cellWidth, y, (end - column) * m_cellWidth, m_cellHeight);
+        const QRectF area(column * m_cellWidth, y, (end - column) * m_cellWidth, m_cellHeight);
         if (background != kDefaultBackground) {
             painter.fillRect(area, background);
         }
@@ -359,7 +363,7 @@ void TerminalScreen::PaintLine(QPainter& painter, std::size_t index, int y) cons
             font.setStrikeOut((first.attrs & TerminalCell::kStrike) != 0);
             painter.setFont(font);
             painter.setPen(foreground);
-            painter.drawText(area.left(), y + m_ascent, text);
+            painter.drawText(QPointF(area.left(), y + m_ascent), text);
         }
         column = end;
     }

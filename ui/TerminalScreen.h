@@ -89,7 +89,7 @@ private:
 
     TerminalModel m_model;
     QFont m_font;
-    int m_cellWidth{};
+    qreal m_cellWidth{};
     int m_cellHeight{};
     int m_ascent{};
     QTimer m_refresh;
