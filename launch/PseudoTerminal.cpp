@@ -24,7 +24,11 @@ namespace {
 // the terminal leaves the event loop time to repaint the windows.
 constexpr qint64 kReadSliceMs = 8;
 // Keys typed while the builder reads nothing wait here, up to this much; a terminal would stop taking them.
-constexpr qsizetype kPendingLimit = 64 * 1024;
+constexpr qsizetype kPendingLimit = qsizetype{64} * 1024;
+// Enough for any pseudo-terminal's name ("/dev/pts/N").
+constexpr std::size_t kNameSize = 128;
+// A pseudo-terminal hands out at most a few KiB a read; this takes whatever one read can give.
+constexpr std::size_t kReadSize = std::size_t{16} * 1024;
 
 QString SystemProblem(const char* what) {
     return QStringLiteral("No pseudo-terminal could be opened for NodeBuilder (%1: %2).")
@@ -39,7 +43,7 @@ PseudoTerminal::PseudoTerminal(int columns, int rows, QObject* parent) : QObject
         m_problem = SystemProblem("posix_openpt");
         return;
     }
-    std::array<char, 128> name{};
+    std::array<char, kNameSize> name{};
     if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name.data(), name.size()) != 0) {
         m_problem = SystemProblem("unlockpt");
         ::close(master);
@@ -130,7 +134,7 @@ void PseudoTerminal::ReadAvailable(qint64 sliceMs) {
     if (m_master < 0) {
         return;
     }
-    std::array<char, 64 * 1024> buffer{};
+    std::array<char, kReadSize> buffer; // filled by read before use; clearing it would cost each call
     QElapsedTimer slice;
     slice.start();
     while (sliceMs < 0 || !slice.hasExpired(sliceMs)) {

@@ -37,6 +37,7 @@ private slots:
     void keepsTheLinesScrolledOff();
     void boundsTheScrollback();
     void resetEmptiesEverything();
+    void keepsColoursInABoundedTable();
     void encodesKeys_data();
     void encodesKeys();
 };
@@ -111,6 +112,24 @@ void TestTerminalModel::resetEmptiesEverything() {
     QCOMPARE(model.CursorRow(), 0);
     Feed(model, "plain");
     QCOMPARE(model.Line(0).front().fg, TerminalCell::kDefaultColour);
+}
+
+void TestTerminalModel::keepsColoursInABoundedTable() {
+    TerminalModel model(25, 80, 10);
+    // 300 shades of red, one a cell, over four rows: more than the table holds.
+    QByteArray bytes;
+    for (int shade = 0; shade < 300; ++shade) {
+        bytes += QByteArray("\x1b[38;2;") + QByteArray::number(shade * 255 / 299) + ";0;0mx";
+    }
+    Feed(model, bytes + "\x1b[0m");
+    for (int shade = 0; shade < 300; ++shade) {
+        const TerminalCell& cell = model.Line(static_cast<std::size_t>(shade / 80)).at(shade % 80);
+        QVERIFY(cell.fg != TerminalCell::kDefaultColour);
+        const int red = static_cast<int>(model.Colour(cell.fg) >> 16U);
+        // Exact while the table has room, the nearest one there once it is full.
+        QVERIFY2(std::abs(red - shade * 255 / 299) <= (shade < 255 ? 0 : 2), qPrintable(QString::number(shade)));
+        QCOMPARE(model.Colour(cell.fg) & 0xFFFFU, 0U);
+    }
 }
 
 void TestTerminalModel::encodesKeys_data() {

@@ -82,7 +82,7 @@ RunOutcome Console::Run(const QString& commandLine) {
     connect(&terminal, &PseudoTerminal::Received, m_screen, &TerminalScreen::Feed);
     connect(m_screen, &TerminalScreen::Typed, &terminal, &PseudoTerminal::Write);
     m_terminal = &terminal;
-    const RunOutcome outcome = RunOnTerminal(commandLine, terminal);
+    RunOutcome outcome = RunOnTerminal(commandLine, terminal);
     m_terminal = nullptr;
     if (outcome.kind != RunOutcome::Kind::NotStarted) {
         ShowEnd(outcome);

@@ -7,14 +7,32 @@
 
 namespace vantrel {
 
+static_assert(sizeof(TerminalCell) == sizeof(std::uint64_t), "the scrollback's bound counts 8 bytes a cell");
+
 namespace {
 
-std::uint32_t Colour(const VTermState* state, VTermColor colour) {
+constexpr std::size_t kColourLimit = 256;
+constexpr unsigned kRedShift = 16U;
+constexpr unsigned kGreenShift = 8U;
+constexpr std::uint32_t kChannel = 0xFFU;
+
+// How far apart two colours look, roughly: the sum of the squares of their channels' differences.
+std::uint32_t Distance(std::uint32_t a, std::uint32_t b) {
+    std::uint32_t sum = 0;
+    for (const unsigned shift : {kRedShift, kGreenShift, 0U}) {
+        const int difference = static_cast<int>((a >> shift) & kChannel) - static_cast<int>((b >> shift) & kChannel);
+        sum += static_cast<std::uint32_t>(difference * difference);
+    }
+    return sum;
+}
+
+std::uint32_t Rgb(const VTermState* state, VTermColor colour) {
     if (VTERM_COLOR_IS_DEFAULT_FG(&colour) || VTERM_COLOR_IS_DEFAULT_BG(&colour)) {
-        return TerminalCell::kDefaultColour;
+        return TerminalModel::kDefaultRgb;
     }
     vterm_state_convert_color_to_rgb(state, &colour);
-    return (std::uint32_t{colour.rgb.red} << 16U) | (std::uint32_t{colour.rgb.green} << 8U) | colour.rgb.blue;
+    return (std::uint32_t{colour.rgb.red} << kRedShift) | (std::uint32_t{colour.rgb.green} << kGreenShift) |
+           colour.rgb.blue;
 }
 
 void SetFlag(std::uint8_t& attrs, std::uint8_t flag, bool on) {
@@ -36,11 +54,13 @@ struct TerminalModelCallbacks final {
         TerminalLine& line = model.m_screen[static_cast<std::size_t>(pos.row)];
         TerminalCell cell = model.m_pen;
         cell.ch = info->chars[0] != 0 ? static_cast<char32_t>(info->chars[0]) : U' ';
-        cell.width = static_cast<std::uint8_t>(std::clamp(info->width, 1, 2));
+        const bool wide = info->width == 2 && pos.col + 1 < model.m_columns;
+        if (wide) {
+            cell.attrs |= TerminalCell::kWide;
+        }
         line[static_cast<std::size_t>(pos.col)] = cell;
-        if (cell.width == 2 && pos.col + 1 < model.m_columns) {
+        if (wide) {
             cell.ch = 0;
-            cell.width = 0;
             line[static_cast<std::size_t>(pos.col) + 1] = cell;
         }
         ++model.m_generation;
@@ -105,10 +125,10 @@ struct TerminalModelCallbacks final {
             SetFlag(pen.attrs, TerminalCell::kStrike, value->boolean != 0);
             break;
         case VTERM_ATTR_FOREGROUND:
-            pen.fg = Colour(model.m_state, value->color);
+            pen.fg = model.ColourIndex(Rgb(model.m_state, value->color));
             break;
         case VTERM_ATTR_BACKGROUND:
-            pen.bg = Colour(model.m_state, value->color);
+            pen.bg = model.ColourIndex(Rgb(model.m_state, value->color));
             break;
         default:
             break;
@@ -185,6 +205,7 @@ void TerminalModel::Reset() {
     for (TerminalLine& line : m_screen) {
         ClearLine(line);
     }
+    m_colours.assign(1, 0);
     m_scrollback.clear();
     m_scrollback.shrink_to_fit();
     m_first = 0;
@@ -221,7 +242,7 @@ const TerminalLine& TerminalModel::Line(std::size_t index) const {
 std::u32string TerminalModel::LineText(std::size_t index) const {
     std::u32string text;
     for (const TerminalCell& cell : Line(index)) {
-        if (cell.width != 0) {
+        if (cell.Width() != 0) {
             text += cell.ch;
         }
     }
@@ -246,6 +267,23 @@ std::u32string TerminalModel::Text(std::size_t first, std::size_t count) const {
 
 std::u32string TerminalModel::ScreenText() const {
     return Text(m_scrollback.size(), static_cast<std::size_t>(m_rows));
+}
+
+std::uint8_t TerminalModel::ColourIndex(std::uint32_t rgb) {
+    if (rgb == kDefaultRgb) {
+        return TerminalCell::kDefaultColour;
+    }
+    const auto first = m_colours.begin() + 1;
+    auto found = std::find(first, m_colours.end(), rgb);
+    if (found == m_colours.end() && m_colours.size() < kColourLimit) {
+        m_colours.push_back(rgb);
+        found = m_colours.end() - 1;
+    } else if (found == m_colours.end()) {
+        found = std::min_element(first, m_colours.end(), [rgb](std::uint32_t a, std::uint32_t b) {
+            return Distance(a, rgb) < Distance(b, rgb);
+        });
+    }
+    return static_cast<std::uint8_t>(found - m_colours.begin());
 }
 
 TerminalCell TerminalModel::Blank() const {

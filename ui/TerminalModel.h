@@ -11,20 +11,29 @@ struct VTermState;
 
 namespace vantrel {
 
-// One character cell of the terminal.
+// One character cell of the terminal, in 8 bytes: the scrollback holds many of them.
 struct TerminalCell final {
-    static constexpr std::uint32_t kDefaultColour = 0xFF000000U; // the console's own colour, not a chosen one
+    // Colours are indices into the model's colour table; this one is the console's own colour.
+    static constexpr std::uint8_t kDefaultColour = 0;
     static constexpr std::uint8_t kBold = 1U;
     static constexpr std::uint8_t kUnderline = 2U;
     static constexpr std::uint8_t kItalic = 4U;
     static constexpr std::uint8_t kReverse = 8U;
     static constexpr std::uint8_t kStrike = 16U;
+    static constexpr std::uint8_t kWide = 32U; // a double-width character; the cell to its right holds 0
 
-    char32_t ch{U' '};                // 0 in the right half of a double-width character
-    std::uint32_t fg{kDefaultColour}; // 0xRRGGBB or kDefaultColour
-    std::uint32_t bg{kDefaultColour};
+    char32_t ch{U' '};
+    std::uint8_t fg{kDefaultColour};
+    std::uint8_t bg{kDefaultColour};
     std::uint8_t attrs{};
-    std::uint8_t width{1};
+
+    // How many columns the cell's character takes: 0 for the right half of a double-width one.
+    [[nodiscard]] int Width() const {
+        if (ch == 0) {
+            return 0;
+        }
+        return (attrs & kWide) != 0 ? 2 : 1;
+    }
 
     friend bool operator==(const TerminalCell&, const TerminalCell&) = default;
 };
@@ -35,9 +44,12 @@ using TerminalLine = std::vector<TerminalCell>;
 // keeps the cells, the screen's rows and the lines scrolled off its top. Lines are numbered from the oldest
 // kept line of the scrollback to the screen's last row; the scrollback keeps at most `scrollbackLimit`
 // lines of `columns` cells, the oldest going first, so its memory is bounded.
+// Colours go into a table of at most 255; past that a new colour takes the nearest one already there.
 class TerminalModel final {
 public:
     using Output = std::function<void(const char* bytes, std::size_t size)>;
+    // Stands for the console's own colour where a colour 0xRRGGBB could be.
+    static constexpr std::uint32_t kDefaultRgb = 0xFF000000U;
 
     TerminalModel(int rows, int columns, std::size_t scrollbackLimit);
     TerminalModel(const TerminalModel&) = delete;
@@ -71,6 +83,9 @@ public:
     // The screen's rows, as Text.
     [[nodiscard]] std::u32string ScreenText() const;
 
+    // A colour of the table as 0xRRGGBB; not for kDefaultColour.
+    [[nodiscard]] std::uint32_t Colour(std::uint8_t index) const { return m_colours.at(index); }
+
     [[nodiscard]] int CursorRow() const { return m_cursorRow; }
     [[nodiscard]] int CursorColumn() const { return m_cursorColumn; }
     [[nodiscard]] bool CursorVisible() const { return m_cursorVisible; }
@@ -82,6 +97,8 @@ private:
     friend struct TerminalModelCallbacks;
 
     [[nodiscard]] TerminalCell Blank() const;
+    // The table's index for a colour 0xRRGGBB, or kDefaultColour for kDefaultRgb.
+    [[nodiscard]] std::uint8_t ColourIndex(std::uint32_t rgb);
     void ClearLine(TerminalLine& line) const;
     void PushToScrollback(TerminalLine& line);
     void ScrollUp(int top, int bottom, int count);
@@ -104,6 +121,7 @@ private:
     std::size_t m_first{};
     std::uint64_t m_dropped{};
     TerminalCell m_pen;
+    std::vector<std::uint32_t> m_colours; // index 0 stands for the console's own colour
     int m_cursorRow{};
     int m_cursorColumn{};
     bool m_cursorVisible{true};

@@ -51,13 +51,13 @@ constexpr std::array<KeyRow, 16> kKeys{{
 
 int TerminalModifiers(Qt::KeyboardModifiers modifiers) {
     int result = VTERM_MOD_NONE;
-    if (modifiers & Qt::ShiftModifier) {
+    if (modifiers.testFlag(Qt::ShiftModifier)) {
         result |= VTERM_MOD_SHIFT;
     }
-    if (modifiers & Qt::AltModifier) {
+    if (modifiers.testFlag(Qt::AltModifier)) {
         result |= VTERM_MOD_ALT;
     }
-    if (modifiers & Qt::ControlModifier) {
+    if (modifiers.testFlag(Qt::ControlModifier)) {
         result |= VTERM_MOD_CTRL;
     }
     return result;
@@ -71,8 +71,8 @@ VTermKey KeyFor(int qtKey) {
     return row != kKeys.end() ? row->key : VTERM_KEY_NONE;
 }
 
-QColor ColourOf(std::uint32_t colour, const QColor& fallback) {
-    return colour == TerminalCell::kDefaultColour ? fallback : QColor::fromRgb(colour);
+QColor ColourOf(const TerminalModel& model, std::uint8_t colour, const QColor& fallback) {
+    return colour == TerminalCell::kDefaultColour ? fallback : QColor::fromRgb(model.Colour(colour));
 }
 
 QString FromUcs4(const std::u32string& text) {
@@ -180,7 +180,7 @@ QString TerminalScreen::SelectedText() const {
         const int to = line == end.line ? end.column : kColumns;
         std::u32string text;
         for (int column = from; column < to; ++column) {
-            if (cells[static_cast<std::size_t>(column)].width != 0) {
+            if (cells[static_cast<std::size_t>(column)].Width() != 0) {
                 text += cells[static_cast<std::size_t>(column)].ch;
             }
         }
@@ -322,7 +322,9 @@ void TerminalScreen::paintEvent(QPaintEvent* /*event*/) {
             painter.fillRect(cell, Qt::white);
         } else {
             painter.setPen(kDefaultForeground);
-            painter.drawRect(cell.adjusted(0.5, 0.5, -0.5, -0.5));
+            // Half a pixel in, so the one-pixel outline lies inside the cell.
+            constexpr qreal kInset = 0.5;
+            painter.drawRect(cell.adjusted(kInset, kInset, -kInset, -kInset));
         }
     }
 }
@@ -334,20 +336,20 @@ void TerminalScreen::PaintLine(QPainter& painter, std::size_t index, int y) cons
         // A run of cells drawn alike; a double-width character is a run of its own, so the grid holds.
         const TerminalCell& first = cells[static_cast<std::size_t>(column)];
         const bool selected = IsSelected(index, column);
-        int end = column + std::max<int>(first.width, 1);
+        int end = column + std::max(first.Width(), 1);
         QString text;
         text.append(FromUcs4(std::u32string(1, first.ch == 0 ? U' ' : first.ch)));
-        while (first.width == 1 && end < kColumns) {
+        while (first.Width() == 1 && end < kColumns) {
             const TerminalCell& next = cells[static_cast<std::size_t>(end)];
-            if (next.width != 1 || next.fg != first.fg || next.bg != first.bg || next.attrs != first.attrs ||
+            if (next.Width() != 1 || next.fg != first.fg || next.bg != first.bg || next.attrs != first.attrs ||
                 IsSelected(index, end) != selected) {
                 break;
             }
             text.append(FromUcs4(std::u32string(1, next.ch)));
             ++end;
         }
-        QColor foreground = ColourOf(first.fg, kDefaultForeground);
-        QColor background = ColourOf(first.bg, kDefaultBackground);
+        QColor foreground = ColourOf(m_model, first.fg, kDefaultForeground);
+        QColor background = ColourOf(m_model, first.bg, kDefaultBackground);
         if (((first.attrs & TerminalCell::kReverse) != 0) != selected) {
             std::swap(foreground, background);
         }
@@ -390,7 +392,7 @@ void TerminalScreen::keyPressEvent(QKeyEvent* event) {
     const int terminalModifiers = TerminalModifiers(modifiers);
     if (const VTermKey terminalKey = KeyFor(key); terminalKey != VTERM_KEY_NONE) {
         m_model.TypeKey(terminalKey, terminalModifiers | (key == Qt::Key_Backtab ? VTERM_MOD_SHIFT : 0));
-    } else if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) {
+    } else if (modifiers.testFlag(Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) {
         m_model.TypeCharacter(U'a' + static_cast<char32_t>(key - Qt::Key_A), terminalModifiers);
     } else if (!event->text().isEmpty()) {
         // The text already carries Shift; Alt is sent as the escape in front of it.
@@ -415,7 +417,7 @@ void TerminalScreen::mousePressEvent(QMouseEvent* event) {
 }
 
 void TerminalScreen::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton) {
+    if (event->buttons().testFlag(Qt::LeftButton)) {
         m_head = PlaceAt(event->position().toPoint());
         viewport()->update();
     }

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QTimer>
 
+#include <compare>
 #include <cstdint>
 
 namespace vantrel {
@@ -74,7 +75,11 @@ private:
     struct Place final {
         std::uint64_t line{};
         int column{};
-        friend auto operator<=>(const Place&, const Place&) = default;
+        friend bool operator==(const Place&, const Place&) = default;
+        friend std::strong_ordering operator<=>(const Place& a, const Place& b) {
+            const std::strong_ordering lines = a.line <=> b.line;
+            return std::is_neq(lines) ? lines : a.column <=> b.column;
+        }
     };
 
     void Refresh();
