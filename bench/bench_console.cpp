@@ -84,7 +84,8 @@ double BareReadLoop(const QByteArray& program) {
     pid_t child = 0;
     posix_spawn(&child, program.constData(), &actions, &attributes, arguments.data(), environ);
     close(slave);
-    std::array<char, 64 * 1024> buffer{};
+    constexpr std::size_t kReadSize = std::size_t{64} * 1024;
+    std::array<char, kReadSize> buffer{};
     while (true) {
         const ssize_t count = read(master, buffer.data(), buffer.size());
         if (count < 0 && errno == EINTR) {

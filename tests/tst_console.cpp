@@ -52,13 +52,14 @@ private:
 // waited for cannot be driven from the test's code after the call that starts it.
 void When(QObject* context, std::function<bool()> condition, std::function<void()> action) {
     auto* timer = new QTimer(context);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, condition = std::move(condition), action]() {
-        if (condition()) {
-            timer->stop();
-            timer->deleteLater();
-            action();
-        }
-    });
+    QObject::connect(timer, &QTimer::timeout, context,
+                     [timer, condition = std::move(condition), action = std::move(action)]() {
+                         if (condition()) {
+                             timer->stop();
+                             timer->deleteLater();
+                             action();
+                         }
+                     });
     timer->start(5);
 }
 

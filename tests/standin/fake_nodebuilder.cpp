@@ -37,6 +37,7 @@ namespace {
 
 constexpr int kReleasePollMs = 5;
 constexpr int kReleaseChecks = 60'000 / kReleasePollMs;
+constexpr std::size_t kFloodChunk = std::size_t{64} * 1024;
 
 std::string Hex(const std::string& text) {
     static const char* digits = "0123456789abcdef";
@@ -132,7 +133,7 @@ void Flood(long bytes) {
         text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(bytes)));
         bytes -= static_cast<long>(text.size());
         buffer += text;
-        if (buffer.size() >= 64 * 1024 || bytes <= 0) {
+        if (buffer.size() >= kFloodChunk || bytes <= 0) {
             WriteAll(buffer.data(), buffer.size());
             buffer.clear();
         }
@@ -160,6 +161,28 @@ std::string WaitForKey() {
     const std::string echo = got ? std::string("key=") + key + '\n' : std::string("no key\n");
     WriteAll(echo.data(), echo.size());
     return got ? Hex(std::string(1, key)) : std::string();
+}
+
+// What a console program does on its terminal, as the variables ask.
+void TalkToTheTerminal() {
+    if (const char* replay = std::getenv("VANTREL_STANDIN_REPLAY")) {
+        Replay(replay);
+    }
+    if (Number("VANTREL_STANDIN_PROGRESS") != 0) {
+        DrawProgress();
+    }
+    if (const long bytes = Number("VANTREL_STANDIN_FLOOD"); bytes > 0) {
+        Flood(bytes);
+    }
+    if (Number("VANTREL_STANDIN_WAIT_KEY") != 0) {
+        const std::string key = WaitForKey();
+        if (const char* logPath = std::getenv("VANTREL_STANDIN_LOG")) {
+            if (FILE* log = std::fopen(logPath, "ab")) {
+                std::fprintf(log, "key=%s\n", key.c_str());
+                std::fclose(log);
+            }
+        }
+    }
 }
 #endif
 
@@ -198,24 +221,7 @@ int main(int argc, char* argv[]) {
         }
     }
 #ifndef _WIN32
-    if (const char* replay = std::getenv("VANTREL_STANDIN_REPLAY")) {
-        Replay(replay);
-    }
-    if (Number("VANTREL_STANDIN_PROGRESS") != 0) {
-        DrawProgress();
-    }
-    if (const long bytes = Number("VANTREL_STANDIN_FLOOD"); bytes > 0) {
-        Flood(bytes);
-    }
-    if (Number("VANTREL_STANDIN_WAIT_KEY") != 0) {
-        const std::string key = WaitForKey();
-        if (const char* logPath = std::getenv("VANTREL_STANDIN_LOG")) {
-            if (FILE* log = std::fopen(logPath, "ab")) {
-                std::fprintf(log, "key=%s\n", key.c_str());
-                std::fclose(log);
-            }
-        }
-    }
+    TalkToTheTerminal();
 #endif
     if (const char* release = std::getenv("VANTREL_STANDIN_WAIT_FOR")) {
         // Polls: the test's creating a file is the only signal a plain program can wait for everywhere.
