@@ -89,6 +89,20 @@ if os.path.exists(browse):
     pairs = [tuple(map(float, line.split())) for line in lines if line.strip()]
     row('Big folder', [p[0] for p in pairs], [p[1] for p in pairs], 'ms', 'ratio', 'ratio <= 3', 3.0)
 
+# NodeBuilder's console: 10 MB of lines from the stand-in shown until the run ends, against the same bytes read
+# from a pseudo-terminal by a bare read loop; and how often the console repainted meanwhile.
+console = os.path.join(build, 'bench', 'bench_console')
+if os.path.exists(console):
+    lines = subprocess.run([console, standin, str(rounds)], env=env, check=True, capture_output=True,
+                           text=True).stdout.split('\n')
+    triples = [tuple(map(float, line.split())) for line in lines if line.strip()]
+    row('Console, 10 MB of lines', [t[0] for t in triples], [t[1] for t in triples], 'ms', 'ratio', 'ratio <= 3', 3.0)
+    rate = spread([t[2] for t in triples])
+    rows.append(('Console repaints while streaming', f'{rate[0]:.1f} /s ({rate[1]:.1f}..{rate[2]:.1f})', '-', '-',
+                 '>= 10 /s', 'met' if rate[0] >= 10 else 'NOT met'))
+    row('Console memory after 10 MB', [t[3] for t in triples], [t[4] for t in triples], 'MiB', 'difference',
+        '<= +8 MiB', 8.0)
+
 header = ('Figure', 'Ours: median (min..max)', 'Baseline, same run', 'Ratio or difference', 'Target', 'Met')
 widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]
 print(f'{rounds} interleaved rounds each (round trip: {rounds * 3})')

@@ -1,5 +1,9 @@
 #include "ExecuteCmd.h"
 
+#ifndef Q_OS_WIN
+#include "PseudoTerminal.h"
+#endif
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -95,7 +99,9 @@ ProgramLocation FindProgram(const QString& name, const QString& ownFolder, const
 
 #ifndef Q_OS_WIN
 
-RunOutcome RunAndWait(const QString& commandLine) {
+namespace {
+
+RunOutcome Run(const QString& commandLine, PseudoTerminal* terminal) {
     QStringList arguments = SplitCommandLine(commandLine);
     RunOutcome outcome;
     outcome.program = arguments.value(0);
@@ -110,6 +116,10 @@ RunOutcome RunAndWait(const QString& commandLine) {
         outcome.searched = location.searched;
         return outcome;
     }
+    if (terminal != nullptr && !terminal->IsOpen()) {
+        outcome.reason = terminal->Problem();
+        return outcome;
+    }
     if (!location.interpreter.isEmpty()) {
         arguments.prepend(location.path);
     }
@@ -121,7 +131,17 @@ RunOutcome RunAndWait(const QString& commandLine) {
     process.setInputChannelMode(QProcess::ForwardedInputChannel);
 
     QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    if (terminal != nullptr) {
+        process.setChildProcessModifier(terminal->ChildSetup());
+        QObject::connect(&process, &QProcess::started, terminal,
+                         [&process, terminal, &location] { terminal->Attach(process.processId(), location.path); });
+    }
+    QObject::connect(&process, &QProcess::finished, &loop, [&loop, terminal] {
+        if (terminal != nullptr) {
+            terminal->Detach();
+        }
+        loop.quit();
+    });
     QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
             loop.quit();
@@ -136,9 +156,25 @@ RunOutcome RunAndWait(const QString& commandLine) {
                              .arg(QDir::toNativeSeparators(location.path), process.errorString());
         return outcome;
     }
-    outcome.kind = process.exitStatus() == QProcess::CrashExit ? RunOutcome::Kind::Crashed : RunOutcome::Kind::Exited;
-    outcome.exitStatus = process.exitCode();
+    const bool crashed = process.exitStatus() == QProcess::CrashExit;
+    // Qt gives the signal's number as the exit code of a crashed process.
+    outcome.signal = crashed ? process.exitCode() : 0;
+    outcome.exitStatus = crashed ? 0 : process.exitCode();
+    outcome.kind = crashed ? RunOutcome::Kind::Crashed : RunOutcome::Kind::Exited;
+    if (terminal != nullptr && terminal->WasHungUp()) {
+        outcome.kind = RunOutcome::Kind::Stopped;
+    }
     return outcome;
+}
+
+} // namespace
+
+RunOutcome RunAndWait(const QString& commandLine) {
+    return Run(commandLine, nullptr);
+}
+
+RunOutcome RunOnTerminal(const QString& commandLine, PseudoTerminal& terminal) {
+    return Run(commandLine, &terminal);
 }
 
 #else

@@ -7,9 +7,11 @@ namespace vantrel {
 
 // How one run of NodeBuilder ended.
 struct RunOutcome final {
-    enum class Kind { Exited, Crashed, NotStarted };
+    // Stopped: ended after its console was closed, which hangs it up.
+    enum class Kind { Exited, Crashed, NotStarted, Stopped };
     Kind kind{Kind::NotStarted};
     int exitStatus{};     // Exited: the program's exit status
+    int signal{};         // Crashed, Stopped: the signal that ended it; 0 when none did or it is not known
     QString program;      // the name the command line asked for
     QString reason;       // NotStarted: why, in words for the user
     QStringList searched; // NotStarted: the folders that were searched
@@ -35,5 +37,13 @@ ProgramLocation FindProgram(const QString& name, const QString& ownFolder, const
 // standard handles, and returns once it has ended. Events keep flowing meanwhile so windows repaint;
 // keeping input away from them during the run is the caller's job.
 RunOutcome RunAndWait(const QString& commandLine);
+
+#ifndef Q_OS_WIN
+class PseudoTerminal;
+
+// As RunAndWait, but the program runs on `terminal` as the leader of a session of its own; a hang-up of the
+// terminal during the run makes the outcome Stopped.
+RunOutcome RunOnTerminal(const QString& commandLine, PseudoTerminal& terminal);
+#endif
 
 } // namespace vantrel

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a user's machine gets it: makes it (scripts/package.sh), unpacks it into a
 # scratch root as dpkg would install it, validates the desktop entry and the metainfo, checks the icons, the
-# man page and the dependencies, then starts the unpacked program on a private X server until its window
-# appears and closes it as a window manager does (tests/smoke.sh). Exits non-zero on the first failure.
+# man page and the dependencies, then starts the unpacked program on a private X server without a terminal,
+# presses BUILD with the tests' stand-in NodeBuilder and closes the window as a window manager does
+# (tests/smoke.sh). Exits non-zero on the first failure.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
@@ -22,7 +23,7 @@ dpkg -x "$deb" "$root"
 
 # The dependencies come from the libraries the program links; the window's fonts are recommended.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libvterm0; do
     [[ ", $depends," == *", $library ("* ]] || fail "Depends names no $library: $depends"
 done
 [[ $(dpkg-deb -f "$deb" Recommends) == *fonts-wine* ]] || fail "fonts-wine is not recommended"
@@ -51,5 +52,6 @@ gzip -t "$man" && zgrep -q '^\.SH FILES' "$man" || fail "$man is no gzipped man 
 
 # The unpacked program on its own: no library path from the build, the system's libraries only.
 [ -x "$BUILD_DIR/tests/xwindow" ] || fail "$BUILD_DIR/tests/xwindow was not built (libxcb1-dev missing?)"
-env -u LD_LIBRARY_PATH bash "$ROOT/tests/smoke.sh" "$root/usr/bin/$program" "$BUILD_DIR/tests/xwindow"
+env -u LD_LIBRARY_PATH bash "$ROOT/tests/smoke.sh" "$root/usr/bin/$program" "$BUILD_DIR/tests/xwindow" \
+    "$BUILD_DIR/tests/fake_nodebuilder"
 echo "package test passed: $(basename "$deb"), $(stat -c %s "$deb") bytes, installs $id"

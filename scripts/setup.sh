@@ -9,8 +9,8 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # What building and running the front end needs: the compiler and CMake, Qt, fontconfig's headers (the font
 # configuration is read ahead at start-up) and the window's fonts. run.sh installs these alone.
 PACKAGES=(
-    cmake g++ make
-    qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev libvterm-dev
     fonts-wine fonts-liberation
 )
 
@@ -18,8 +18,8 @@ PACKAGES=(
 # programs that watch it, a session bus with the accessibility bus and its Python client for the screen
 # reader's view, clang with its sanitizer runtime and fuzzer, clang-tidy and clang-format for the lint.
 TEST_PACKAGES=(
-    pkg-config libxcb1-dev
-    xvfb xauth x11-utils
+    libxcb1-dev
+    xvfb xauth x11-utils xdotool
     dbus-daemon dbus-bin at-spi2-core python3-pyatspi
     clang libclang-rt-14-dev llvm-14 clang-tidy clang-format
 )

@@ -14,6 +14,10 @@ public:
         QStringList arguments;
         QString cwd;
         QString stdinKind;
+        QString terminals; // "<stdin><stdout><stderr>", 1 for each that is a terminal
+        QString size;      // the terminal's "<columns>x<rows>", or "none"
+        bool leader{};     // leads its session and its terminal's foreground process group
+        QString key;       // the key it read, when it waited for one
     };
 
     // Copies the stand-in into a fresh folder as `name`, and points its log there.
@@ -47,6 +51,14 @@ public:
                 runs.last().cwd = QString::fromUtf8(QByteArray::fromHex(value));
             } else if (line.startsWith("stdin=")) {
                 runs.last().stdinKind = QString::fromUtf8(value);
+            } else if (line.startsWith("tty=")) {
+                runs.last().terminals = QString::fromUtf8(value);
+            } else if (line.startsWith("size=")) {
+                runs.last().size = QString::fromUtf8(value);
+            } else if (line.startsWith("leader=")) {
+                runs.last().leader = value == "1";
+            } else if (line.startsWith("key=")) {
+                runs.last().key = QString::fromUtf8(QByteArray::fromHex(value));
             }
         }
         return runs;

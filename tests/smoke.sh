@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Starts the real front end on a private X server, waits for its window, closes it as a window manager
-# does (WM_DELETE_WINDOW) and checks that the fifteen options were written.
-#   smoke.sh FRONTEND XWINDOW
+# Starts the real front end on a private X server as the desktop menu does (no terminal: its output goes to
+# a file), presses BUILD with the stand-in NodeBuilder on PATH, checks that NodeBuilder's console appears,
+# runs it on a terminal of its own and takes a key, then closes the main window as a window manager does
+# (WM_DELETE_WINDOW) and checks that the fifteen options were written.
+#   smoke.sh FRONTEND XWINDOW STANDIN
 set -euo pipefail
-frontend=$1 xwindow=$2
+frontend=$1 xwindow=$2 standin=$3
+source "$(dirname "${BASH_SOURCE[0]}")/xdrive.sh"
 work=$(mktemp -d)
 cleanup() {
     [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
@@ -17,15 +20,29 @@ for n in $(seq 90 130); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
 done
 [ -n "$display" ] || { echo "no free X display"; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -dpi 96 >"$work/xvfb.log" 2>&1 &
 x_pid=$!
 export DISPLAY=":$display"
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
 
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-"$frontend" &
+mkdir "$work/bin"
+cp "$standin" "$work/bin/vantrel.exe"
+export PATH="$work/bin:$PATH" VANTREL_STANDIN_LOG="$work/runs.log" VANTREL_STANDIN_PROGRESS=1 VANTREL_STANDIN_WAIT_KEY=1
+"$frontend" >"$work/frontend.log" 2>&1 </dev/null &
 app_pid=$!
+
+"$xwindow" mapped "Vantrel Frontend" 30 >/dev/null
+press_build /maps/e1.wad /maps/e1_vtl.wad
+console="$work/bin/vantrel.exe"
+"$xwindow" mapped "$console" 30 >/dev/null || { echo "no console window titled $console appeared"; exit 1; }
+type_into "$console" q
+"$xwindow" mapped "Finished - $console" 30 >/dev/null || { echo "the console did not show the end of the run"; exit 1; }
+for expected in tty=111 size=80x25 leader=1 key=71; do
+    grep -qx "$expected" "$work/runs.log" || { echo "the stand-in did not log $expected:"; cat "$work/runs.log"; exit 1; }
+done
+
 "$xwindow" close "Vantrel Frontend" 30
 # The front end ends by itself once its window is closed.
 for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.05; done
@@ -38,4 +55,5 @@ ini="$work/config/QMR/QMR.ini"
 keys=$(grep -cE '^(N[123]|B[123]|Option[1-9])=' "$ini")
 [ "$keys" = 15 ] || { echo "expected 15 keys, found $keys:"; cat "$ini"; exit 1; }
 grep -qx 'N1=True' "$ini" && grep -qx 'B2=True' "$ini" && grep -qx 'Option9=0' "$ini"
-echo "smoke test passed: window shown, closed by the window manager's request, 15 options written"
+echo "smoke test passed: window shown, NodeBuilder run in its console on a terminal of its own, a key typed into"
+echo "the console reached it, window closed by the window manager's request, 15 options written"

@@ -3,6 +3,7 @@
 #include "AccessibleRoles.h"
 #include "BrowseFile.h"
 #include "BusyPointer.h"
+#include "BuildRunner.h"
 #include "CommandLine.h"
 #include "Controls.h"
 #include "FileNames.h"
@@ -155,7 +156,8 @@ QString FromUtf8(const std::string& text) {
 } // namespace
 
 Form1::Form1(std::unique_ptr<SettingsStore> store, QWidget* parent)
-    : QWidget(parent), m_store(std::move(store)), m_runner(RunAndWait) {
+    : QWidget(parent), m_store(std::move(store)), m_buildRunner(std::make_unique<BuildRunner>()),
+      m_runner([this](const QString& commandLine) { return m_buildRunner->Run(commandLine); }) {
     InstallAccessibleRoles();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowTitle());
@@ -280,6 +282,7 @@ void Form1::closeEvent(QCloseEvent* event) {
         return;
     }
     Form_Unload();
+    m_buildRunner->CloseConsole();
     event->accept();
 }
 
@@ -451,6 +454,12 @@ void Form1::ReportOutcome(const RunOutcome& outcome) {
         ShowMessage(this, {QStringLiteral("NodeBuilder (%1) crashed. The output file may be missing or incomplete.")
                                .arg(outcome.program),
                            title, MessageIcon::Critical});
+        return;
+    case RunOutcome::Kind::Stopped:
+        ShowMessage(this, {QStringLiteral("NodeBuilder (%1) was stopped when its console was closed. The output "
+                                          "file may be missing or incomplete.")
+                               .arg(outcome.program),
+                           title, MessageIcon::Warning});
         return;
     case RunOutcome::Kind::Exited:
         if (outcome.exitStatus != 0) {

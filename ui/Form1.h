@@ -20,6 +20,8 @@ class QRadioButton;
 
 namespace vantrel {
 
+class BuildRunner;
+
 // What a control of the main window is.
 enum class ControlKind { Frame, OptionButton, CheckBox, Label, CentredLabel, TextField, Button };
 
@@ -54,7 +56,7 @@ public:
     [[nodiscard]] BuildOptions Options() const;
     void SetOptions(const BuildOptions& options);
 
-    // How NodeBuilder is run; RunAndWait unless a test puts a stand-in here.
+    // How NodeBuilder is run; through BuildRunner unless a test puts a stand-in here.
     void SetRunner(Runner runner);
 
     void setVisible(bool visible) override;
@@ -97,6 +99,7 @@ private:
     void ReportOutcome(const RunOutcome& outcome);
 
     std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<BuildRunner> m_buildRunner;
     Runner m_runner;
     bool m_loaded{false};
     bool m_building{false};

@@ -16,6 +16,18 @@ void ShowRealMessageBox(QWidget* parent, const Message& message) {
     box.exec();
 }
 
+bool AskWithRealMessageBox(QWidget* parent, const Question& question) {
+    QMessageBox box(QMessageBox::Warning, question.title, question.text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QuestionHandler& CurrentQuestionHandler() {
+    static QuestionHandler handler{AskWithRealMessageBox};
+    return handler;
+}
+
 MessageBoxHandler& CurrentHandler() {
     static MessageBoxHandler handler{ShowRealMessageBox};
     return handler;
@@ -29,6 +41,15 @@ void ShowMessage(QWidget* parent, const Message& message) {
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     return std::exchange(CurrentHandler(), handler ? std::move(handler) : MessageBoxHandler{ShowRealMessageBox});
+}
+
+bool Ask(QWidget* parent, const Question& question) {
+    return CurrentQuestionHandler()(parent, question);
+}
+
+QuestionHandler SetQuestionHandler(QuestionHandler handler) {
+    return std::exchange(CurrentQuestionHandler(),
+                         handler ? std::move(handler) : QuestionHandler{AskWithRealMessageBox});
 }
 
 } // namespace vantrel

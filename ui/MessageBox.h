@@ -26,4 +26,19 @@ void ShowMessage(QWidget* parent, const Message& message);
 // the real message box.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
+// A question with the buttons "Yes" and "No", "No" the default; the answer is true for "Yes".
+struct Question final {
+    QString text;
+    QString title;
+};
+
+// Every question goes through here, as messages do.
+using QuestionHandler = std::function<bool(QWidget* parent, const Question& question)>;
+
+bool Ask(QWidget* parent, const Question& question);
+
+// Replaces how questions are asked and returns the handler that was in place; an empty handler restores
+// the real message box.
+QuestionHandler SetQuestionHandler(QuestionHandler handler);
+
 } // namespace vantrel

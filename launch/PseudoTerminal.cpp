@@ -1,0 +1,181 @@
+#include "PseudoTerminal.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vantrel {
+
+namespace {
+
+// One notifier call reads for at most this long (what reads it shows it at once), so a builder that floods
+// the terminal leaves the event loop time to repaint the windows.
+constexpr qint64 kReadSliceMs = 8;
+// Keys typed while the builder reads nothing wait here, up to this much; a terminal would stop taking them.
+constexpr qsizetype kPendingLimit = qsizetype{64} * 1024;
+// Enough for any pseudo-terminal's name ("/dev/pts/N").
+constexpr std::size_t kNameSize = 128;
+// A pseudo-terminal hands out at most a few KiB a read; this takes whatever one read can give.
+constexpr std::size_t kReadSize = std::size_t{16} * 1024;
+
+QString SystemProblem(const char* what) {
+    return QStringLiteral("No pseudo-terminal could be opened for NodeBuilder (%1: %2).")
+        .arg(QString::fromLatin1(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+} // namespace
+
+PseudoTerminal::PseudoTerminal(int columns, int rows, QObject* parent) : QObject(parent) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0) {
+        m_problem = SystemProblem("posix_openpt");
+        return;
+    }
+    std::array<char, kNameSize> name{};
+    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name.data(), name.size()) != 0) {
+        m_problem = SystemProblem("unlockpt");
+        ::close(master);
+        return;
+    }
+    m_slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_slave < 0) {
+        m_problem = SystemProblem(name.data());
+        ::close(master);
+        return;
+    }
+    winsize size{};
+    size.ws_col = static_cast<unsigned short>(columns);
+    size.ws_row = static_cast<unsigned short>(rows);
+    ::ioctl(master, TIOCSWINSZ, &size);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    m_master = master;
+
+    m_reader = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+    connect(m_reader, &QSocketNotifier::activated, this, [this] { ReadAvailable(kReadSliceMs); });
+    m_writer = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
+    m_writer->setEnabled(false);
+    connect(m_writer, &QSocketNotifier::activated, this, &PseudoTerminal::WritePending);
+}
+
+PseudoTerminal::~PseudoTerminal() {
+    CloseSlave();
+    if (m_master >= 0) {
+        ::close(m_master);
+    }
+}
+
+std::function<void()> PseudoTerminal::ChildSetup() const {
+    const int slave = m_slave;
+    return [slave] {
+        // The child is no group leader yet, so setsid cannot fail; without a controlling terminal the
+        // program still runs with the terminal as its handles, only a hang-up would not reach it by itself.
+        ::setsid();
+        ::ioctl(slave, TIOCSCTTY, 0);
+        for (const int handle : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+            ::dup2(slave, handle);
+        }
+    };
+}
+
+void PseudoTerminal::Attach(qint64 pid, const QString& program) {
+    m_session = pid;
+    // Only the session holds the far end now, so a read that fails with EIO means all of it has let go.
+    CloseSlave();
+    emit Started(program);
+}
+
+void PseudoTerminal::Detach() {
+    // A read that finds nothing waits for the kernel to pass on what is in flight, so this gets the last words.
+    ReadAvailable(-1);
+    m_session = 0;
+    m_pending.clear();
+    if (m_writer != nullptr) {
+        m_writer->setEnabled(false);
+    }
+}
+
+void PseudoTerminal::Write(const QByteArray& bytes) {
+    if (!IsRunning() || m_master < 0) {
+        return;
+    }
+    m_pending.append(bytes.left(kPendingLimit - m_pending.size()));
+    WritePending();
+}
+
+void PseudoTerminal::HangUp() {
+    if (!IsRunning()) {
+        return;
+    }
+    m_hungUp = true;
+    const auto group = static_cast<pid_t>(m_session);
+    ::kill(-group, SIGHUP);
+    ::kill(-group, SIGCONT); // a stopped process would only see the hang-up once it runs again
+    // The group id stays reserved while any member lives, so this reaches only what is left of this run.
+    QTimer::singleShot(kHangUpGraceMs, QCoreApplication::instance(), [group] {
+        if (::kill(-group, 0) == 0) {
+            ::kill(-group, SIGKILL);
+        }
+    });
+}
+
+void PseudoTerminal::ReadAvailable(qint64 sliceMs) {
+    if (m_master < 0) {
+        return;
+    }
+    std::array<char, kReadSize> buffer; // filled by read before use; clearing it would cost each call
+    QElapsedTimer slice;
+    slice.start();
+    while (sliceMs < 0 || !slice.hasExpired(sliceMs)) {
+        const ssize_t count = ::read(m_master, buffer.data(), buffer.size());
+        if (count > 0) {
+            emit Received(QByteArray(buffer.data(), count));
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count == 0 || errno != EAGAIN) {
+            // EIO: nobody holds the far end any more; the descriptor would report ready for ever.
+            m_reader->setEnabled(false);
+        }
+        return;
+    }
+}
+
+void PseudoTerminal::WritePending() {
+    while (!m_pending.isEmpty()) {
+        const ssize_t count = ::write(m_master, m_pending.constData(), static_cast<size_t>(m_pending.size()));
+        if (count > 0) {
+            m_pending.remove(0, count);
+        } else if (count < 0 && errno == EINTR) {
+            continue;
+        } else {
+            if (count < 0 && errno != EAGAIN) {
+                m_pending.clear(); // the terminal is gone; nothing will take these keys
+            }
+            break;
+        }
+    }
+    m_writer->setEnabled(!m_pending.isEmpty());
+}
+
+void PseudoTerminal::CloseSlave() {
+    if (m_slave >= 0) {
+        ::close(m_slave);
+        m_slave = -1;
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,396 @@
+#include "BuildRunner.h"
+#include "Console.h"
+#include "Form1.h"
+#include "MemoryStore.h"
+#include "MessageBox.h"
+#include "StandIn.h"
+#include "TerminalScreen.h"
+
+#include <QAccessible>
+#include <QAccessibleTextInterface>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+
+#include <functional>
+#include <unistd.h>
+
+using namespace vantrel;
+
+namespace {
+
+constexpr auto kLine = R"(vantrel.exe "/maps/e1.wad" E1M1 -o "/maps/e1_vtl.wad")";
+
+// Sets stand-in variables for the lifetime of this object.
+class Variables final {
+public:
+    Variables(std::initializer_list<std::pair<const char*, QByteArray>> values) {
+        for (const auto& [name, value] : values) {
+            m_names << name;
+            qputenv(name, value);
+        }
+    }
+    Variables(const Variables&) = delete;
+    Variables& operator=(const Variables&) = delete;
+    ~Variables() {
+        for (const char* name : m_names) {
+            qunsetenv(name);
+        }
+    }
+
+private:
+    QList<const char*> m_names;
+};
+
+// Does `action` once `condition` holds, checking while the run's own event loop turns; a run that is
+// waited for cannot be driven from the test's code after the call that starts it.
+void When(QObject* context, std::function<bool()> condition, std::function<void()> action) {
+    auto* timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, context,
+                     [timer, condition = std::move(condition), action = std::move(action)]() {
+                         if (condition()) {
+                             timer->stop();
+                             timer->deleteLater();
+                             action();
+                         }
+                     });
+    timer->start(5);
+}
+
+// Answers every question with `answer` and keeps what was asked.
+struct Answering {
+    QList<Question> asked;
+    QuestionHandler previous;
+    explicit Answering(bool answer)
+        : previous(SetQuestionHandler([this, answer](QWidget*, const Question& question) {
+              asked.append(question);
+              return answer;
+          })) {}
+    Answering(const Answering&) = delete;
+    Answering& operator=(const Answering&) = delete;
+    ~Answering() { SetQuestionHandler(previous); }
+};
+
+QString LastLine(const TerminalScreen* screen) {
+    return screen->ScreenText().section(u'\n', -1);
+}
+
+} // namespace
+
+class TestConsole final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheOutputAsATerminalWould_data();
+    void showsTheOutputAsATerminalWould();
+    void givesNodeBuilderATerminalOfItsOwn();
+    void typedKeysReachNodeBuilder();
+    void keysAreEncodedOrKeptForTheConsole_data();
+    void keysAreEncodedOrKeptForTheConsole();
+    void staysOpenAndTellsHowTheRunEnded_data();
+    void staysOpenAndTellsHowTheRunEnded();
+    void closingDuringTheRunAsksAndNoKeepsItRunning();
+    void closingAndYesStopsNodeBuilder_data();
+    void closingAndYesStopsNodeBuilder();
+    void theNextRunReusesTheConsoleCleared();
+    void nothingStartedOpensNoConsole();
+    void offersItsTextToScreenReadersAndTheClipboard();
+    void theMainWindowTakesInputRightAfterTheEnd();
+    void withoutATerminalTheMainWindowUsesTheConsoleAndClosesIt();
+};
+
+void TestConsole::showsTheOutputAsATerminalWould_data() {
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("a Windows program through wine")
+        << QByteArray("VANTREL_STANDIN_REPLAY") << QByteArray(VANTREL_FIXTURES_DIR "/wine-console.bin")
+        << "Working...\nProgress 100%\nDone.\n          X";
+    QTest::newRow("a progress line redrawn with carriage returns and backspaces")
+        << QByteArray("VANTREL_STANDIN_PROGRESS") << QByteArray("1") << "Working...\nProgress 100%\nDone.";
+}
+
+void TestConsole::showsTheOutputAsATerminalWould() {
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, shown);
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    Variables variables{{variable.constData(), value}};
+    Console console;
+    const RunOutcome outcome = console.Run(QString::fromLatin1(kLine));
+    QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
+    QCOMPARE(console.Screen()->ScreenText(), shown + u'\n' + QStringLiteral("NodeBuilder finished."));
+}
+
+void TestConsole::givesNodeBuilderATerminalOfItsOwn() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    Console console;
+    console.Run(QString::fromLatin1(kLine));
+    const auto runs = standIn.Runs();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs.first().terminals, QStringLiteral("111"));
+    QCOMPARE(runs.first().size, QStringLiteral("80x25"));
+    QVERIFY(runs.first().leader);
+    QCOMPARE(runs.first().arguments, QStringList({"/maps/e1.wad", "E1M1", "-o", "/maps/e1_vtl.wad"}));
+}
+
+void TestConsole::typedKeysReachNodeBuilder() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    Variables variables{{"VANTREL_STANDIN_WAIT_KEY", "1"}};
+    Console console;
+    When(
+        &console, [&console] { return console.Screen()->ScreenText().contains(QStringLiteral("Press any key")); },
+        [&console] { QTest::keyClick(console.Screen(), Qt::Key_Q); });
+    const RunOutcome outcome = console.Run(QString::fromLatin1(kLine));
+    QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
+    QCOMPARE(standIn.Runs().value(0).key, QStringLiteral("q"));
+    QVERIFY2(console.Screen()->ScreenText().contains(QStringLiteral("key=q")),
+             qPrintable(console.Screen()->ScreenText()));
+}
+
+void TestConsole::keysAreEncodedOrKeptForTheConsole_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<bool>("copied");
+
+    QTest::newRow("Ctrl+C with nothing selected interrupts the program")
+        << int(Qt::Key_C) << int(Qt::ControlModifier) << false << QByteArray("\x03") << false;
+    QTest::newRow("Ctrl+C with a selection copies it")
+        << int(Qt::Key_C) << int(Qt::ControlModifier) << true << QByteArray() << true;
+    QTest::newRow("Ctrl+Shift+C copies") << int(Qt::Key_C) << int(Qt::ControlModifier | Qt::ShiftModifier) << true
+                                         << QByteArray() << true;
+    QTest::newRow("Tab goes to the program, not to the next control")
+        << int(Qt::Key_Tab) << int(Qt::NoModifier) << false << QByteArray("\t") << false;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << false << QByteArray("\r") << false;
+    QTest::newRow("Shift+Page Up scrolls the console back")
+        << int(Qt::Key_PageUp) << int(Qt::ShiftModifier) << false << QByteArray() << false;
+}
+
+void TestConsole::keysAreEncodedOrKeptForTheConsole() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, selected);
+    QFETCH(QByteArray, sent);
+    QFETCH(bool, copied);
+    TerminalScreen screen;
+    screen.Feed("some output");
+    if (selected) {
+        screen.SelectAll();
+    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QByteArray typed;
+    connect(&screen, &TerminalScreen::Typed, &screen, [&typed](const QByteArray& bytes) { typed += bytes; });
+    QTest::keyClick(&screen, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(typed, sent);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied ? QStringLiteral("some output") : QStringLiteral("before"));
+}
+
+void TestConsole::staysOpenAndTellsHowTheRunEnded_data() {
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("lastLine");
+
+    QTest::newRow("finished") << QByteArray("VANTREL_STANDIN_EXIT") << QByteArray("0") << "Finished"
+                              << "NodeBuilder finished.";
+    QTest::newRow("exit status") << QByteArray("VANTREL_STANDIN_EXIT") << QByteArray("7") << "Exit status 7"
+                                 << "NodeBuilder ended with exit status 7.";
+    QTest::newRow("signal") << QByteArray("VANTREL_STANDIN_CRASH") << QByteArray("1") << "Ended by signal 6"
+                            << "NodeBuilder ended by signal 6 (SIGABRT).";
+}
+
+void TestConsole::staysOpenAndTellsHowTheRunEnded() {
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, title);
+    QFETCH(QString, lastLine);
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    Variables variables{{variable.constData(), value}, {"VANTREL_STANDIN_PROGRESS", "1"}};
+    Console console;
+    console.Run(QString::fromLatin1(kLine));
+    QVERIFY(console.isVisible());
+    QCOMPARE(console.windowTitle(), title + QStringLiteral(" - ") + standIn.Path());
+    QVERIFY(console.Screen()->ScreenText().startsWith(QStringLiteral("Working...\nProgress 100%\nDone.\n")));
+    QCOMPARE(LastLine(console.Screen()), lastLine);
+    QVERIFY(!console.Screen()->Model().CursorVisible());
+}
+
+void TestConsole::closingDuringTheRunAsksAndNoKeepsItRunning() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    const QString release = QDir(standIn.Folder()).filePath(QStringLiteral("release"));
+    Variables variables{{"VANTREL_STANDIN_WAIT_FOR", release.toLocal8Bit()}};
+    Answering no(false);
+    Console console;
+    bool closed = true;
+    bool runningAfterNo = false;
+    When(
+        &console, [&console] { return console.IsRunning(); },
+        [&] {
+            closed = console.close();
+            runningAfterNo = console.IsRunning() && console.isVisible();
+            QFile(release).open(QIODevice::WriteOnly);
+        });
+    const RunOutcome outcome = console.Run(QStringLiteral(R"(vantrel.exe "/maps/e1.wad" E1M1 -o "/maps/e1.wad")"));
+    QVERIFY(!closed);
+    QVERIFY(runningAfterNo);
+    QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
+    QCOMPARE(no.asked.size(), 1);
+    // It names the file at stake, which with "Input File = Output File" is the input itself.
+    QVERIFY2(no.asked.first().text.contains(QStringLiteral("/maps/e1.wad")), qPrintable(no.asked.first().text));
+    QVERIFY(no.asked.first().text.contains(QStringLiteral("also the input file")));
+    QVERIFY(console.isVisible());
+    QVERIFY(console.close()); // after the run the console just closes
+    QCOMPARE(no.asked.size(), 1);
+}
+
+void TestConsole::closingAndYesStopsNodeBuilder_data() {
+    QTest::addColumn<bool>("ignoresHangUps");
+    QTest::addColumn<int>("signal");
+
+    QTest::newRow("a hang-up ends it") << false << SIGHUP;
+    QTest::newRow("one that ignores hang-ups is killed") << true << SIGKILL;
+}
+
+void TestConsole::closingAndYesStopsNodeBuilder() {
+    QFETCH(bool, ignoresHangUps);
+    QFETCH(int, signal);
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    Variables variables{{"VANTREL_STANDIN_WAIT_FOR", QDir(standIn.Folder()).filePath("never").toLocal8Bit()},
+                        {"VANTREL_STANDIN_IGNORE_HUP", ignoresHangUps ? "1" : "0"}};
+    Answering yes(true);
+    Console console;
+    // Once the stand-in has logged its run it has set up its signals: a hang-up before that would only
+    // show how a program that has not started yet ends.
+    When(
+        &console, [&] { return console.IsRunning() && standIn.Runs().size() == 1; }, [&console] { console.close(); });
+    const RunOutcome outcome = console.Run(QString::fromLatin1(kLine));
+    QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Stopped));
+    QCOMPARE(outcome.signal, signal);
+    QCOMPARE(yes.asked.size(), 1);
+    QVERIFY(yes.asked.first().text.contains(QStringLiteral("/maps/e1_vtl.wad")));
+    QVERIFY(!console.isVisible());
+}
+
+void TestConsole::theNextRunReusesTheConsoleCleared() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    BuildRunner runner(BuildRunner::Place::Console);
+    {
+        Variables variables{{"VANTREL_STANDIN_PROGRESS", "1"}, {"VANTREL_STANDIN_EXIT", "2"}};
+        runner.Run(QString::fromLatin1(kLine));
+    }
+    Console* first = runner.ConsoleWindow();
+    QVERIFY(first->Screen()->ScreenText().contains(QStringLiteral("Progress")));
+    runner.Run(QString::fromLatin1(kLine));
+    QCOMPARE(runner.ConsoleWindow(), first);
+    QCOMPARE(first->Screen()->Text(), QStringLiteral("NodeBuilder finished."));
+    QVERIFY(first->windowTitle().startsWith(QStringLiteral("Finished - ")));
+}
+
+void TestConsole::nothingStartedOpensNoConsole() {
+    QTemporaryDir empty;
+    const QByteArray saved = qgetenv("PATH");
+    qputenv("PATH", empty.path().toLocal8Bit());
+    BuildRunner runner(BuildRunner::Place::Console);
+    const RunOutcome outcome = runner.Run(QString::fromLatin1(kLine));
+    qputenv("PATH", saved);
+    QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::NotStarted));
+    QVERIFY(outcome.reason.contains(QStringLiteral("vantrel.exe")));
+    QVERIFY(runner.ConsoleWindow() == nullptr || !runner.ConsoleWindow()->isVisible());
+}
+
+void TestConsole::offersItsTextToScreenReadersAndTheClipboard() {
+    TerminalScreen screen;
+    QFile capture(QStringLiteral(VANTREL_FIXTURES_DIR "/wine-console.bin"));
+    QVERIFY(capture.open(QIODevice::ReadOnly));
+    screen.Feed(capture.readAll());
+    screen.show();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&screen);
+    QVERIFY(accessible != nullptr);
+    QVERIFY(accessible->state().readOnly);
+    QAccessibleTextInterface* text = accessible->textInterface();
+    QVERIFY(text != nullptr);
+    const QString expected = QStringLiteral("Working...\nProgress 100%\nDone.\n          X");
+    QCOMPARE(text->characterCount(), int(expected.size()));
+    QCOMPARE(text->text(0, text->characterCount()), expected);
+    // The cursor sits on the empty line below the X: past the end of the text.
+    QCOMPARE(text->cursorPosition(), text->characterCount());
+
+    text->setSelection(0, 11, 24); // "Progress 100%"
+    QCOMPARE(screen.SelectedText(), QStringLiteral("Progress 100%"));
+    QTest::keyClick(&screen, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Progress 100%"));
+}
+
+void TestConsole::theMainWindowTakesInputRightAfterTheEnd() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    const QString release = QDir(standIn.Folder()).filePath(QStringLiteral("release"));
+    Variables variables{{"VANTREL_STANDIN_PROGRESS", "1"}, {"VANTREL_STANDIN_WAIT_FOR", release.toLocal8Bit()}};
+    BuildRunner runner(BuildRunner::Place::Console);
+    Form1 form(std::make_unique<MemoryStore>());
+    form.SetRunner([&runner](const QString& line) { return runner.Run(line); });
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("a.wad"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("b.wad"));
+    form.show();
+    auto* build = form.findChild<QPushButton*>(QStringLiteral("Command2"));
+    bool formEnabledDuringRun = true;
+    bool consoleEnabledDuringRun = false;
+    When(
+        &form, [&runner] { return runner.ConsoleWindow() != nullptr && runner.ConsoleWindow()->isVisible(); },
+        [&] {
+            formEnabledDuringRun = form.isEnabled();
+            consoleEnabledDuringRun = runner.ConsoleWindow()->isEnabled();
+            QFile(release).open(QIODevice::WriteOnly);
+        });
+    QTest::mouseClick(build, Qt::LeftButton);
+    QVERIFY(!formEnabledDuringRun);
+    QVERIFY(consoleEnabledDuringRun);
+    QVERIFY(form.isEnabled());
+    QVERIFY(runner.ConsoleWindow()->isVisible());
+    QCOMPARE(LastLine(runner.ConsoleWindow()->Screen()), QStringLiteral("NodeBuilder finished."));
+
+    QTest::mouseClick(build, Qt::LeftButton); // takes the click at once and runs again
+    QCOMPARE(standIn.Runs().size(), 2);
+}
+
+void TestConsole::withoutATerminalTheMainWindowUsesTheConsoleAndClosesIt() {
+    if (isatty(STDOUT_FILENO) != 0) {
+        QSKIP("standard output is a terminal here, so NodeBuilder shares it; CTest runs this with a pipe");
+    }
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    Form1 form(std::make_unique<MemoryStore>());
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("a.wad"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("b.wad"));
+    form.show();
+    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+    Console* console = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* candidate = qobject_cast<Console*>(window); candidate != nullptr && candidate->isVisible()) {
+            console = candidate;
+        }
+    }
+    QVERIFY(console != nullptr);
+    QCOMPARE(standIn.Runs().value(0).terminals, QStringLiteral("111"));
+    QVERIFY(form.close());
+    QVERIFY(!console->isVisible());
+}
+
+QTEST_MAIN(TestConsole)
+#include "tst_console.moc"

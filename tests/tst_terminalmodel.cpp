@@ -1,0 +1,176 @@
+#include "TerminalModel.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <vterm_keycodes.h>
+
+using namespace vantrel;
+
+namespace {
+
+QString ScreenOf(const TerminalModel& model) {
+    const std::u32string text = model.ScreenText();
+    return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void Feed(TerminalModel& model, const QByteArray& bytes) {
+    model.Feed(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QByteArray Lines(int from, int to) {
+    QByteArray bytes;
+    for (int line = from; line <= to; ++line) {
+        bytes += QByteArray::number(line) + "\r\n";
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TestTerminalModel final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsWhatATerminalShows_data();
+    void showsWhatATerminalShows();
+    void keepsTheLinesScrolledOff();
+    void boundsTheScrollback();
+    void resetEmptiesEverything();
+    void keepsColoursInABoundedTable();
+    void encodesKeys_data();
+    void encodesKeys();
+};
+
+void TestTerminalModel::showsWhatATerminalShows_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("screen");
+
+    QFile capture(QStringLiteral(VANTREL_FIXTURES_DIR "/wine-console.bin"));
+    QVERIFY(capture.open(QIODevice::ReadOnly));
+    QTest::newRow("a Windows program's console calls, as wine writes them")
+        << capture.readAll() << "Working...\nProgress 100%\nDone.\n          X";
+    QTest::newRow("carriage returns redraw one line")
+        << QByteArray("Progress   0%\rProgress  50%\rProgress 100%\r\n") << "Progress 100%";
+    QTest::newRow("backspaces overwrite") << QByteArray("Progress  25%\b\b\b\b 50%") << "Progress  50%";
+    QTest::newRow("cursor moves and erase to the end of the line")
+        << QByteArray("hello world\x1b[5D\x1b[Kthere") << "hello there";
+    QTest::newRow("cursor placement") << QByteArray("\x1b[3;5Hx") << "\n\n    x";
+    QTest::newRow("a long line wraps at 80 columns")
+        << QByteArray(85, 'a') << QString(80, u'a') + u'\n' + QString(5, u'a');
+    QTest::newRow("UTF-8 and double-width characters")
+        << QByteArray("zo\xc3\xab \xe4\xb8\xad\xe6\x96\x87|") << QString::fromUtf8("zoë 中文|");
+    QTest::newRow("erasing the screen") << QByteArray("a\r\nb\x1b[2J") << "";
+    QTest::newRow("inserted characters shift the rest") << QByteArray("abcdef\x1b[4G\x1b[2@XY") << "abcXYdef";
+    QTest::newRow("a scroll region keeps the lines outside it")
+        << QByteArray("top\x1b[2;4r\x1b[2;1Ha\r\nb\r\nc\r\nd\x1b[r") << "top\nb\nc\nd";
+    QTest::newRow("the alternate screen gives the normal one back")
+        << QByteArray("kept\x1b[?1049hgone\x1b[?1049l") << "kept";
+}
+
+void TestTerminalModel::showsWhatATerminalShows() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, screen);
+    TerminalModel model(25, 80, 100);
+    Feed(model, bytes);
+    QCOMPARE(ScreenOf(model), screen);
+    QCOMPARE(model.ScrollbackSize(), std::size_t{0});
+}
+
+void TestTerminalModel::keepsTheLinesScrolledOff() {
+    TerminalModel model(25, 80, 100);
+    Feed(model, Lines(1, 30));
+    // 30 lines and the cursor's empty row: 6 lines went up into the scrollback, oldest first.
+    QCOMPARE(model.ScrollbackSize(), std::size_t{6});
+    QCOMPARE(model.LineText(0), std::u32string(U"1"));
+    QCOMPARE(model.LineText(5), std::u32string(U"6"));
+    QCOMPARE(model.LineText(6), std::u32string(U"7"));
+    QCOMPARE(model.Dropped(), std::uint64_t{0});
+}
+
+void TestTerminalModel::boundsTheScrollback() {
+    TerminalModel model(25, 80, 3);
+    Feed(model, Lines(1, 1000));
+    // 976 lines scrolled off; the three newest stay, every line has its 80 cells and no more.
+    QCOMPARE(model.ScrollbackSize(), std::size_t{3});
+    QCOMPARE(model.Dropped(), std::uint64_t{973});
+    QCOMPARE(model.LineText(0), std::u32string(U"974"));
+    QCOMPARE(model.LineText(2), std::u32string(U"976"));
+    QCOMPARE(model.LineText(3), std::u32string(U"977"));
+    for (std::size_t index = 0; index < model.LineCount(); ++index) {
+        QCOMPARE(model.Line(index).size(), std::size_t{80});
+    }
+}
+
+void TestTerminalModel::resetEmptiesEverything() {
+    TerminalModel model(25, 80, 10);
+    Feed(model, Lines(1, 40) + "\x1b[31m\x1b[?25lred");
+    model.Reset();
+    QCOMPARE(model.ScrollbackSize(), std::size_t{0});
+    QCOMPARE(ScreenOf(model), QString());
+    QVERIFY(model.CursorVisible());
+    QCOMPARE(model.CursorRow(), 0);
+    Feed(model, "plain");
+    QCOMPARE(model.Line(0).front().fg, TerminalCell::kDefaultColour);
+}
+
+void TestTerminalModel::keepsColoursInABoundedTable() {
+    TerminalModel model(25, 80, 10);
+    // 300 shades of red, one a cell, over four rows: more than the table holds.
+    QByteArray bytes;
+    for (int shade = 0; shade < 300; ++shade) {
+        bytes += QByteArray("\x1b[38;2;") + QByteArray::number(shade * 255 / 299) + ";0;0mx";
+    }
+    Feed(model, bytes + "\x1b[0m");
+    for (int shade = 0; shade < 300; ++shade) {
+        const TerminalCell& cell = model.Line(static_cast<std::size_t>(shade / 80)).at(shade % 80);
+        QVERIFY(cell.fg != TerminalCell::kDefaultColour);
+        const int red = static_cast<int>(model.Colour(cell.fg) >> 16U);
+        // Exact while the table has room, the nearest one there once it is full.
+        QVERIFY2(std::abs(red - shade * 255 / 299) <= (shade < 255 ? 0 : 2), qPrintable(QString::number(shade)));
+        QCOMPARE(model.Colour(cell.fg) & 0xFFFFU, 0U);
+    }
+}
+
+void TestTerminalModel::encodesKeys_data() {
+    QTest::addColumn<QByteArray>("modes"); // what the program sent before
+    QTest::addColumn<int>("key");          // a VTermKey, or 0 for the character
+    QTest::addColumn<uint>("character");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QByteArray>("sent");
+
+    QTest::newRow("a letter") << QByteArray() << 0 << uint('q') << int(VTERM_MOD_NONE) << QByteArray("q");
+    QTest::newRow("a letter beyond ASCII")
+        << QByteArray() << 0 << uint(0xEB) << int(VTERM_MOD_NONE) << QByteArray("\xc3\xab");
+    QTest::newRow("Ctrl+C is the interrupt character")
+        << QByteArray() << 0 << uint('c') << int(VTERM_MOD_CTRL) << QByteArray("\x03");
+    QTest::newRow("Enter") << QByteArray() << int(VTERM_KEY_ENTER) << 0U << int(VTERM_MOD_NONE) << QByteArray("\r");
+    QTest::newRow("Backspace") << QByteArray() << int(VTERM_KEY_BACKSPACE) << 0U << int(VTERM_MOD_NONE)
+                               << QByteArray("\x7f");
+    QTest::newRow("cursor up") << QByteArray() << int(VTERM_KEY_UP) << 0U << int(VTERM_MOD_NONE)
+                               << QByteArray("\x1b[A");
+    QTest::newRow("cursor up in the program's application mode")
+        << QByteArray("\x1b[?1h") << int(VTERM_KEY_UP) << 0U << int(VTERM_MOD_NONE) << QByteArray("\x1bOA");
+}
+
+void TestTerminalModel::encodesKeys() {
+    QFETCH(QByteArray, modes);
+    QFETCH(int, key);
+    QFETCH(uint, character);
+    QFETCH(int, modifiers);
+    QFETCH(QByteArray, sent);
+    TerminalModel model(25, 80, 10);
+    QByteArray output;
+    model.SetOutput(
+        [&output](const char* bytes, std::size_t size) { output.append(bytes, static_cast<qsizetype>(size)); });
+    Feed(model, modes);
+    if (key != 0) {
+        model.TypeKey(key, modifiers);
+    } else {
+        model.TypeCharacter(character, modifiers);
+    }
+    QCOMPARE(output, sent);
+}
+
+QTEST_APPLESS_MAIN(TestTerminalModel)
+#include "tst_terminalmodel.moc"

@@ -1,0 +1,114 @@
+#include "TerminalAccessible.h"
+
+#include "TerminalScreen.h"
+
+#include <QScrollBar>
+
+namespace vantrel {
+
+TerminalAccessible::TerminalAccessible(TerminalScreen* screen) : QAccessibleWidget(screen, QAccessible::Terminal) {}
+
+TerminalScreen* TerminalAccessible::Screen() const {
+    return static_cast<TerminalScreen*>(widget());
+}
+
+QAccessible::State TerminalAccessible::state() const {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.readOnly = true;
+    state.multiLine = true;
+    state.selectableText = true;
+    return state;
+}
+
+void* TerminalAccessible::interface_cast(QAccessible::InterfaceType type) {
+    if (type == QAccessible::TextInterface) {
+        return static_cast<QAccessibleTextInterface*>(this);
+    }
+    return QAccessibleWidget::interface_cast(type);
+}
+
+void TerminalAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const {
+    *startOffset = *endOffset = 0;
+    if (selectionIndex == 0 && Screen()->HasSelection()) {
+        std::tie(*startOffset, *endOffset) = Screen()->SelectionOffsets();
+    }
+}
+
+int TerminalAccessible::selectionCount() const {
+    return Screen()->HasSelection() ? 1 : 0;
+}
+
+void TerminalAccessible::addSelection(int startOffset, int endOffset) {
+    Screen()->SetSelectionOffsets(startOffset, endOffset);
+}
+
+void TerminalAccessible::removeSelection(int selectionIndex) {
+    if (selectionIndex == 0) {
+        Screen()->SetSelectionOffsets(0, 0);
+    }
+}
+
+void TerminalAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
+    if (selectionIndex == 0) {
+        Screen()->SetSelectionOffsets(startOffset, endOffset);
+    }
+}
+
+int TerminalAccessible::cursorPosition() const {
+    return Screen()->CursorOffset();
+}
+
+void TerminalAccessible::setCursorPosition(int /*position*/) {
+    // The program on the terminal places the cursor; a reader cannot move it.
+}
+
+QString TerminalAccessible::text(int startOffset, int endOffset) const {
+    return Screen()->Text().mid(startOffset, endOffset - startOffset);
+}
+
+int TerminalAccessible::characterCount() const {
+    return static_cast<int>(Screen()->Text().size());
+}
+
+QRect TerminalAccessible::characterRect(int offset) const {
+    const QRect rect = Screen()->CharacterRect(offset);
+    return {Screen()->mapToGlobal(rect.topLeft()), rect.size()};
+}
+
+int TerminalAccessible::offsetAtPoint(const QPoint& point) const {
+    return Screen()->OffsetAt(Screen()->mapFromGlobal(point));
+}
+
+void TerminalAccessible::scrollToSubstring(int startIndex, int /*endIndex*/) {
+    const QRect rect = Screen()->CharacterRect(startIndex);
+    QScrollBar* bar = Screen()->verticalScrollBar();
+    const int rowHeight = std::max(1, rect.height());
+    bar->setValue(bar->value() + (rect.top() - Screen()->viewport()->y()) / rowHeight);
+}
+
+QString TerminalAccessible::attributes(int offset, int* startOffset, int* endOffset) const {
+    *startOffset = *endOffset = offset;
+    return {};
+}
+
+QString TerminalAccessible::text(QAccessible::Text type) const {
+    if (type == QAccessible::Value) {
+        return Screen()->Text();
+    }
+    return QAccessibleWidget::text(type);
+}
+
+void InstallTerminalAccessibleFactory() {
+    static const bool installed = [] {
+        QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
+            if (className == QLatin1String(TerminalScreen::staticMetaObject.className()) && object->isWidgetType()) {
+                return new TerminalAccessible(static_cast<TerminalScreen*>(object));
+            }
+            return nullptr;
+        });
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace vantrel
