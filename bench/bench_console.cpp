@@ -6,6 +6,7 @@
 // scrollback's bound.
 //   bench_console STANDIN ROUNDS [BYTES]
 #include "Console.h"
+#include "StandInOnPath.h"
 #include "TerminalScreen.h"
 
 #include <QApplication>
@@ -112,11 +113,7 @@ int main(int argc, char* argv[]) {
         return 64;
     }
     QTemporaryDir folder;
-    const QString program = folder.filePath(QStringLiteral("vantrel"));
-    QFile::copy(QString::fromLocal8Bit(argv[1]), program);
-    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
-    qputenv("PATH", (folder.path() + QDir::listSeparator()).toLocal8Bit() + qgetenv("PATH"));
-    qunsetenv("VANTREL_STANDIN_LOG");
+    const QString program = PutStandInOnPath(folder, argv[1]);
     qputenv("VANTREL_STANDIN_FLOOD", argc > 3 ? QByteArray(argv[3]) : QByteArray("10000000"));
 
     vantrel::Console console;

@@ -3,6 +3,7 @@
 // "<ours ms> <baseline ms>", the two interleaved.
 //   bench_roundtrip STANDIN ROUNDS
 #include "Form1.h"
+#include "StandInOnPath.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,11 +48,7 @@ int main(int argc, char* argv[]) {
         return 64;
     }
     QTemporaryDir folder;
-    const QString program = folder.filePath(QStringLiteral("vantrel"));
-    QFile::copy(QString::fromLocal8Bit(argv[1]), program);
-    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
-    qputenv("PATH", (folder.path() + QDir::listSeparator()).toLocal8Bit() + qgetenv("PATH"));
-    qunsetenv("VANTREL_STANDIN_LOG");
+    const QString program = PutStandInOnPath(folder, argv[1]);
 
     vantrel::Form1 form(std::make_unique<NullStore>());
     form.show();
