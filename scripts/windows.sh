@@ -102,6 +102,9 @@ stage() {
     cp /usr/share/common-licenses/GPL-3 "$dir/licenses/GPL-3.txt"
     cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$dir/licenses/gcc-runtime.txt"
     cp /usr/share/doc/mingw-w64-common/copyright "$dir/licenses/mingw-w64-winpthreads.txt"
+    # The window's faces, built into the program, come from wine's fonts.
+    cp /usr/share/doc/fonts-wine/copyright "$dir/licenses/fonts-wine.txt"
+    cp /usr/share/common-licenses/LGPL-2.1 "$dir/licenses/LGPL-2.1.txt"
     sed "s/@VERSION@/$VERSION/g" "$ROOT/packaging/windows-readme.txt.in" >"$dir/README.txt"
     # Windows' own line ends, for Notepad.
     for text in "$dir/README.txt" "$dir"/licenses/*.txt; do
