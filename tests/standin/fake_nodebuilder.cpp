@@ -53,7 +53,7 @@ std::string Utf8(const wchar_t* text) {
     return out;
 }
 
-std::vector<std::string> Arguments(int /*argc*/, char* /*argv*/[]) {
+std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/) {
     std::vector<std::string> arguments;
     int count = 0;
     if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
@@ -108,7 +108,7 @@ std::string StdinKind() {
 }
 #define VARIABLE(name) Variable(L##name)
 #else
-std::vector<std::string> Arguments(int argc, char* argv[]) {
+std::vector<std::string> Arguments(int argc, char** argv) {
     return {argv + 1, argv + argc};
 }
 
