@@ -165,9 +165,11 @@ check_unzipped() {
 
     # Values as the earlier front end left them: "N2" selects the second strategy over the default of "N1",
     # "Option9" ticks "Input File = Output File", "Option5" is grey.
-    wine reg add "$REG_KEY" /v N2 /t REG_SZ /d True /f >/dev/null 2>&1
-    wine reg add "$REG_KEY" /v Option9 /t REG_SZ /d 1 /f >/dev/null 2>&1
-    wine reg add "$REG_KEY" /v Option5 /t REG_SZ /d 2 /f >/dev/null 2>&1
+    if [ "$mode" != screenshot ]; then
+        wine reg add "$REG_KEY" /v N2 /t REG_SZ /d True /f >/dev/null 2>&1
+        wine reg add "$REG_KEY" /v Option9 /t REG_SZ /d 1 /f >/dev/null 2>&1
+        wine reg add "$REG_KEY" /v Option5 /t REG_SZ /d 2 /f >/dev/null 2>&1
+    fi
     touch "$work/before-start"
 
     local log="$work/runs.log"
@@ -181,14 +183,15 @@ check_unzipped() {
     local size
     size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
     [ "$size" = 481x442 ] || fail "the main window is $size, not 481x442"
-    local icon
-    icon=$(xprop -id "$window" _NET_WM_ICON | head -c 200)
-    [[ $icon == *"= 16, 16,"* || $icon == *"= 32, 32,"* ]] || fail "the main window has no icon: $icon"
+    local icons
+    icons=$(xprop -id "$window" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u | tr '\n' ' ')
+    [[ $icons == *"Icon (16 x 16)"* && $icons == *"Icon (32 x 32)"* ]] ||
+        fail "the main window's icons are not 16 and 32 pixels: ${icons:-none}"
 
     if [ "$mode" = screenshot ]; then
         sleep 1 # let the first paint reach the screen
         mkdir -p "$(dirname "$out")"
-        import -window root -crop "${size}+0+0" +repage "$out"
+        import -window "$window" "$out"
         say "saved $out"
     else
         # "BUILD" with both paths typed (a path with blanks) and a level.
