@@ -68,11 +68,12 @@ imports() {
 stage() {
     local dir="$WIN_BUILD/stage/$NAME"
     rm -rf "$WIN_BUILD/stage" "$ZIP"
-    mkdir -p "$dir/platforms" "$dir/styles" "$dir/licenses"
+    mkdir -p "$dir/platforms" "$dir/styles" "$dir/imageformats" "$dir/licenses"
     cp "$WIN_BUILD/vantrel-frontend.exe" "$dir/"
     x86_64-w64-mingw32-strip "$dir/vantrel-frontend.exe"
     cp "$QT/plugins/platforms/qwindows.dll" "$dir/platforms/"
     cp "$QT"/plugins/styles/*.dll "$dir/styles/" 2>/dev/null || rmdir "$dir/styles"
+    cp "$QT/plugins/imageformats/qico.dll" "$dir/imageformats/" # the window's icon is a .ico
     for dll in "${MINGW_RUNTIME[@]}"; do
         cp "$(runtime_dll "$dll")" "$dir/"
     done
@@ -91,7 +92,7 @@ stage() {
     local missing
     missing=$(for binary in "$dir"/*.exe "$dir"/*.dll "$dir"/*/*.dll; do imports "$binary"; done | sort -u |
         while read -r dll; do
-            [ -f "$dir/$dll" ] || [[ ${dll,,} =~ ^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|imm32|winmm|ws2_32|uxtheme|dwmapi|version|netapi32|userenv|shlwapi|setupapi|dwrite|d2d1|d3d9|d3d11|dxgi|wtsapi32|authz|mpr|rpcrt4|msvcrt|uiautomationcore|ntdll|bcrypt|crypt32|secur32|winspool\.drv|api-ms-win-.*)\.dll$ ]] ||
+            [ -f "$dir/$dll" ] || [[ ${dll,,} =~ ^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|imm32|winmm|ws2_32|uxtheme|dwmapi|version|netapi32|userenv|shlwapi|shcore|setupapi|dwrite|d2d1|d3d9|d3d11|dxgi|wtsapi32|authz|mpr|rpcrt4|msvcrt|uiautomationcore|ntdll|bcrypt|crypt32|secur32|winspool\.drv|api-ms-win-.*)\.dll$ ]] ||
                 echo "$dll"
         done)
     [ -z "$missing" ] || fail "the staged folder lacks: $missing"
@@ -102,9 +103,6 @@ stage() {
     cp /usr/share/common-licenses/GPL-3 "$dir/licenses/GPL-3.txt"
     cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$dir/licenses/gcc-runtime.txt"
     cp /usr/share/doc/mingw-w64-common/copyright "$dir/licenses/mingw-w64-winpthreads.txt"
-    # The window's faces, built into the program, come from wine's fonts.
-    cp /usr/share/doc/fonts-wine/copyright "$dir/licenses/fonts-wine.txt"
-    cp /usr/share/common-licenses/LGPL-2.1 "$dir/licenses/LGPL-2.1.txt"
     sed "s/@VERSION@/$VERSION/g" "$ROOT/packaging/windows-readme.txt.in" >"$dir/README.txt"
     # Windows' own line ends, for Notepad.
     for text in "$dir/README.txt" "$dir"/licenses/*.txt; do

@@ -359,7 +359,6 @@ void TestBrowseFile::fileListPattern_data() {
     QTest::newRow("hidden attribute") << QStringLiteral("hidden.wad") << Entry::HiddenFile << false;
     QTest::newRow("system attribute") << QStringLiteral("system.wad") << Entry::SystemFile << false;
     QTest::newRow("read-only attribute") << QStringLiteral("locked.wad") << Entry::ReadOnlyFile << true;
-    QTest::newRow("a leading dot hides nothing") << QStringLiteral(".dot.wad") << Entry::File << true;
 #else
     QTest::newRow("hidden file") << QStringLiteral(".hidden.wad") << Entry::File << false;
     QTest::newRow("link to a wad") << QStringLiteral("link.wad") << Entry::LinkToFile << true;
@@ -646,6 +645,9 @@ void TestBrowseFile::folderThatCannotBeOpenedLeavesTheListsAndSaysSo() {
     if (removed) {
         QVERIFY(QDir(locked).removeRecursively());
     } else {
+#ifdef Q_OS_WIN
+        QSKIP("Windows keeps no read permission that Qt can take away");
+#endif
         QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions{}));
         if (IsFolderReadable(locked)) {
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

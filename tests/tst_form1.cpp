@@ -193,12 +193,14 @@ void TestForm1::captionsFitTheirControls() {
         const QRect needed = metrics.boundingRect(area, flags, caption);
         const QRect visible = needed.adjusted(0, metrics.ascent() - metrics.capHeight(), 0, 0);
         QVERIFY2(area.contains(visible) && needed.bottom() <= area.bottom(),
-                 qPrintable(QStringLiteral("%1 needs %2x%3, has %4x%5")
+                 qPrintable(QStringLiteral("%1 needs %2x%3, has %4x%5 (%6, %7 px)")
                                 .arg(QLatin1String(row.name))
                                 .arg(needed.width())
                                 .arg(needed.height())
                                 .arg(area.width())
-                                .arg(area.height())));
+                                .arg(area.height())
+                                .arg(QFontInfo(widget->font()).family())
+                                .arg(QFontInfo(widget->font()).pixelSize())));
     }
     // The hint beside the level field wraps over three lines at the most.
     auto* hint = Control<QLabel>(form, "Label3");

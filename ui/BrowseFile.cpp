@@ -515,7 +515,9 @@ QString BrowseFile::CurrentFolderOf(const Drive& drive) const {
         return m_startFolder;
     }
 #ifdef Q_OS_WIN
-    const QString folder = DriveCurrentFolder(drive.root.left(2));
+    // Only a drive letter's root ("D:/") has a current folder of the system's.
+    const bool driveLetter = drive.root.size() == 3 && drive.root.endsWith(QStringLiteral(":/"));
+    const QString folder = driveLetter ? DriveCurrentFolder(drive.root.left(2)) : QString();
     if (!folder.isEmpty() && IsFolderReadable(folder)) {
         return folder;
     }

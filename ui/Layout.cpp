@@ -14,23 +14,11 @@ namespace {
 constexpr qreal kTwipsPerInch = 1440.0;
 constexpr qreal kPointSize = 8.25;
 
-// Where the faces of fonts-wine are. Windows: built into the program (ui/CMakeLists.txt). There Qt sizes the
-// system's bitmap "MS Sans Serif" by its cell height but asks for it by character height, so 8.25 point comes
-// out as the next larger strike; and Debian's wine has no "MS Sans Serif" at all, so Liberation Sans stood in,
-// wider than the layout allows.
-QString WindowFontFolder() {
-#ifdef Q_OS_WIN
-    return QStringLiteral(":/fonts/");
-#else
-    return QStringLiteral("/usr/share/wine/fonts/");
-#endif
-}
-
 // Debian's fonts-wine package ships a faithful "MS Sans Serif" (regular only) and a bold "Tahoma" for bold text;
 // fontconfig does not list them, so they are loaded from where that package puts them.
 void LoadWineFonts() {
     for (const char* file : {"ms_sans_serif.ttf", "tahomabd.ttf"}) {
-        const QString path = WindowFontFolder() + QString::fromLatin1(file);
+        const QString path = QStringLiteral("/usr/share/wine/fonts/") + QString::fromLatin1(file);
         if (QFile::exists(path)) {
             QFontDatabase::addApplicationFont(path);
         }
