@@ -189,11 +189,22 @@ RunOutcome RunAndWait(const QString& commandLine) {
     std::wstring line = commandLine.toStdWString();
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
                         &info)) {
-        outcome.reason =
-            QStringLiteral("%1 could not be started (system error %2).").arg(outcome.program).arg(GetLastError());
-        outcome.searched << QCoreApplication::applicationDirPath() << QDir::currentPath()
-                         << QStringLiteral("the Windows system folders")
-                         << qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            outcome.reason = QStringLiteral("%1 was not found.").arg(outcome.program);
+            // Where the system looked, in its order.
+            outcome.searched << QDir::toNativeSeparators(QCoreApplication::applicationDirPath())
+                             << QDir::toNativeSeparators(QDir::currentPath())
+                             << QStringLiteral("the Windows system folders");
+            for (const QString& folder :
+                 qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+                outcome.searched << QDir::toNativeSeparators(folder);
+            }
+        } else {
+            outcome.reason = QStringLiteral("%1 could not be started: %2 (system error %3)")
+                                 .arg(outcome.program, qt_error_string(static_cast<int>(error)).trimmed())
+                                 .arg(error);
+        }
         return outcome;
     }
     QEventLoop loop;

@@ -30,6 +30,18 @@ fi
 
 say() { echo "qt-windows: $*" >&2; }
 
+# One build at a time: a second run (another work tree, say) waits for the first and then uses its result.
+mkdir -p "$CACHE"
+exec 9>"$PREFIX.lock"
+if ! flock -n 9; then
+    say "another run is building Qt for Windows into $PREFIX; waiting for it"
+    flock 9
+fi
+if [ -f "$PREFIX/.complete" ]; then
+    echo "$PREFIX"
+    exit 0
+fi
+
 # The source package needs a deb-src entry; derive it from the machine's own Debian entries.
 ensure_deb_src() {
     if grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
@@ -52,7 +64,7 @@ install_missing_packages "${WINDOWS_PACKAGES[@]}"
 ensure_deb_src
 
 work="$CACHE/qt-$QT_VERSION-mingw-$key.build"
-rm -rf "$work"
+rm -rf "$work" "$PREFIX" # what a failed or interrupted build left
 mkdir -p "$work"
 say "building Qt $QT_VERSION for Windows once for this machine into $PREFIX (about half an hour on 2 cores)"
 (cd "$work" && apt-get source -qq qt6-base >/dev/null 2>&1) || {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QList>
@@ -23,7 +24,7 @@ public:
     // Copies the stand-in into a fresh folder as `name`, and points its log there.
     explicit StandIn(const QString& name = QStringLiteral("vantrel.exe"))
         : m_path(m_folder.filePath(name)), m_log(m_folder.filePath(QStringLiteral("runs.log"))) {
-        QFile::copy(QStringLiteral(VANTREL_STANDIN_PATH), m_path);
+        QFile::copy(Built(), m_path);
         QFile::setPermissions(m_path, QFile::permissions(m_path) | QFile::ExeOwner);
         qputenv("VANTREL_STANDIN_LOG", m_log.toLocal8Bit());
     }
@@ -62,6 +63,16 @@ public:
             }
         }
         return runs;
+    }
+
+    // Where the build put the stand-in. Windows: beside the test program, as the build's own path may name a
+    // folder of the machine that cross-built it (run under wine, "/work/..." is relative to the current drive).
+    static QString Built() {
+#ifdef Q_OS_WIN
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/fake_nodebuilder.exe");
+#else
+        return QStringLiteral(VANTREL_STANDIN_PATH);
+#endif
     }
 
 private:

@@ -22,12 +22,18 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace vantrel;
 using namespace browse_driver;
@@ -139,7 +145,23 @@ QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-enum class Entry { File, Folder, LinkToFile, BrokenLink };
+enum class Entry { File, Folder, LinkToFile, BrokenLink, HiddenFile, SystemFile, ReadOnlyFile };
+
+#ifdef Q_OS_WIN
+void AddAttributes(const QString& path, DWORD attributes) {
+    const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+    QVERIFY2(SetFileAttributesW(native.c_str(), GetFileAttributesW(native.c_str()) | attributes), qPrintable(path));
+}
+
+// A drive letter named by the environment (scripts/windows.sh maps them in its wine prefix), or none.
+std::optional<Drive> DriveNamedBy(const char* variable) {
+    const QString letter = qEnvironmentVariable(variable);
+    const QList<Drive> drives = SystemDrives().Drives();
+    const auto found =
+        std::find_if(drives.cbegin(), drives.cend(), [&letter](const Drive& d) { return d.text == letter; });
+    return found != drives.cend() ? std::optional{*found} : std::nullopt;
+}
+#endif
 
 } // namespace
 
@@ -186,6 +208,10 @@ private slots:
     void driveHoldingPicksTheDeepestRoot();
 
     void bigFolderListsEveryMatch();
+
+    void driveLettersAreTheSystems();
+    void unreadyDriveLetterGoesBackToTheDriveShownBefore();
+    void otherDriveOpensAtItsOwnCurrentFolder();
 
 private:
     QTemporaryDir m_temp;
@@ -352,10 +378,16 @@ void TestBrowseFile::fileListPattern_data() {
     QTest::newRow("text file") << QStringLiteral("readme.txt") << Entry::File << false;
     QTest::newRow("no dot before wad") << QStringLiteral("mywad") << Entry::File << false;
     QTest::newRow("wad not at the end") << QStringLiteral("e1.wad.bak") << Entry::File << false;
-    QTest::newRow("hidden file") << QStringLiteral(".hidden.wad") << Entry::File << false;
     QTest::newRow("folder named like a wad") << QStringLiteral("maps.wad") << Entry::Folder << false;
+#ifdef Q_OS_WIN
+    QTest::newRow("hidden attribute") << QStringLiteral("hidden.wad") << Entry::HiddenFile << false;
+    QTest::newRow("system attribute") << QStringLiteral("system.wad") << Entry::SystemFile << false;
+    QTest::newRow("read-only attribute") << QStringLiteral("locked.wad") << Entry::ReadOnlyFile << true;
+#else
+    QTest::newRow("hidden file") << QStringLiteral(".hidden.wad") << Entry::File << false;
     QTest::newRow("link to a wad") << QStringLiteral("link.wad") << Entry::LinkToFile << true;
     QTest::newRow("broken link") << QStringLiteral("broken.wad") << Entry::BrokenLink << false;
+#endif
 }
 
 void TestBrowseFile::fileListPattern() {
@@ -376,6 +408,16 @@ void TestBrowseFile::fileListPattern() {
         break;
     case Entry::BrokenLink:
         QVERIFY(QFile::link(m_b + QStringLiteral("/missing.wad"), path));
+        break;
+    case Entry::HiddenFile:
+    case Entry::SystemFile:
+    case Entry::ReadOnlyFile:
+        Make(m_a, {name});
+#ifdef Q_OS_WIN
+        AddAttributes(path, entry == Entry::HiddenFile   ? FILE_ATTRIBUTE_HIDDEN
+                            : entry == Entry::SystemFile ? FILE_ATTRIBUTE_SYSTEM
+                                                         : FILE_ATTRIBUTE_READONLY);
+#endif
         break;
     }
     const Browser browser = ShowAt(m_drives, m_a);
@@ -407,6 +449,9 @@ void TestBrowseFile::browseSetsThePattern() {
 void TestBrowseFile::folderListShowsTheChainThenTheSubfolders() {
     Make(m_a, {QStringLiteral("maps/deep/Zeta/"), QStringLiteral("maps/deep/alpha/"), QStringLiteral("maps/deep/.git/"),
                QStringLiteral("maps/deep/Beta/")});
+#ifdef Q_OS_WIN
+    AddAttributes(m_a + QStringLiteral("/maps/deep/.git"), FILE_ATTRIBUTE_HIDDEN);
+#endif
     const Browser browser = ShowAt(m_drives, m_a + QStringLiteral("/maps/deep"));
     const BrowseFile& dialog = *browser.dialog;
     QCOMPARE(FolderTexts(dialog),
@@ -624,6 +669,9 @@ void TestBrowseFile::folderThatCannotBeOpenedLeavesTheListsAndSaysSo() {
     if (removed) {
         QVERIFY(QDir(locked).removeRecursively());
     } else {
+#ifdef Q_OS_WIN
+        QSKIP("Windows keeps no read permission that Qt can take away");
+#endif
         QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions{}));
         if (IsFolderReadable(locked)) {
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -754,6 +802,9 @@ void TestBrowseFile::bigFolderListsEveryMatch() {
 }
 
 void TestBrowseFile::namesThatAreNotUtf8AreNotOffered() {
+#ifdef Q_OS_WIN
+    QSKIP("Windows names are UTF-16 text: every one converts");
+#else
     Make(m_a, {QStringLiteral("e1.wad")});
     // Bytes that are no UTF-8: as text they would name another file.
     for (const char* raw : {"/\xff\xfe.wad", "/caf\xe9/"}) {
@@ -769,6 +820,79 @@ void TestBrowseFile::namesThatAreNotUtf8AreNotOffered() {
     const Browser browser = ShowAt(m_drives, m_a);
     QCOMPARE(FileNames(*browser.dialog), QStringList{QStringLiteral("e1.wad")});
     QVERIFY(!FolderTexts(*browser.dialog).join(u'|').contains(QStringLiteral("caf")));
+#endif
+}
+
+void TestBrowseFile::driveLettersAreTheSystems() {
+#ifndef Q_OS_WIN
+    QSKIP("drive letters are Windows'");
+#else
+    const QList<Drive> drives = SystemDrives().Drives();
+    QStringList texts;
+    for (const Drive& drive : drives) {
+        texts << drive.text;
+        QCOMPARE(drive.root, drive.text.toUpper() + u'/');
+    }
+    // VANTREL_TEST_DRIVES: the letters the machine is known to have ("c:,z:" under wine).
+    for (const QString& expected : qEnvironmentVariable("VANTREL_TEST_DRIVES").split(u',', Qt::SkipEmptyParts)) {
+        QVERIFY2(texts.contains(expected), qPrintable(texts.join(u' ')));
+    }
+    QVERIFY(DriveHolding(drives, QDir::currentPath()).has_value());
+#endif
+}
+
+void TestBrowseFile::unreadyDriveLetterGoesBackToTheDriveShownBefore() {
+#ifndef Q_OS_WIN
+    QSKIP("drive letters are Windows'");
+#else
+    // VANTREL_TEST_UNREADY_DRIVE: a letter mapped to a folder that does not exist.
+    const std::optional<Drive> unready = DriveNamedBy("VANTREL_TEST_UNREADY_DRIVE");
+    if (!unready) {
+        QSKIP("VANTREL_TEST_UNREADY_DRIVE names no drive of this machine");
+    }
+    QVERIFY(!SystemDrives().IsReady(*unready));
+    Make(m_a, {QStringLiteral("e1.wad")});
+    const MessageRecorder recorder;
+    BrowseFile dialog(nullptr, nullptr, m_a);
+    const QString before = Drive1(dialog)->currentText();
+    SelectDrive(dialog, unready->text);
+    QCOMPARE(recorder.messages.size(), 1);
+    QCOMPARE(recorder.messages.first().text, QStringLiteral("Drive not ready"));
+    QCOMPARE(Drive1(dialog)->currentText(), before);
+    QCOMPARE(dialog.FolderPath(), Native(m_a));
+    QCOMPARE(FileNames(dialog), QStringList{QStringLiteral("e1.wad")});
+#endif
+}
+
+void TestBrowseFile::otherDriveOpensAtItsOwnCurrentFolder() {
+#ifndef Q_OS_WIN
+    QSKIP("only Windows keeps a current folder per drive");
+#else
+    // VANTREL_TEST_SCRATCH_DRIVE: a letter of its own for this test, mapped to an empty folder.
+    const std::optional<Drive> scratch = DriveNamedBy("VANTREL_TEST_SCRATCH_DRIVE");
+    if (!scratch) {
+        QSKIP("VANTREL_TEST_SCRATCH_DRIVE names no drive of this machine");
+    }
+    Make(scratch->root.chopped(1), {QStringLiteral("maps/e1.wad"), QStringLiteral("top.wad")});
+    // The system's record of the drive's current folder: the environment variable "=T:".
+    const std::wstring variable = QStringLiteral("=%1").arg(scratch->text.toUpper()).toStdWString();
+    const std::wstring folder = Native(scratch->root + QStringLiteral("maps")).toStdWString();
+    QVERIFY(SetEnvironmentVariableW(variable.c_str(), folder.c_str()));
+    const auto restore = qScopeGuard([&variable] { SetEnvironmentVariableW(variable.c_str(), nullptr); });
+
+    BrowseFile dialog(nullptr, nullptr, m_a);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    SelectDrive(dialog, scratch->text);
+    QCOMPARE(dialog.FolderPath(), Native(scratch->root + QStringLiteral("maps")));
+    QCOMPARE(FileNames(dialog), QStringList{QStringLiteral("e1.wad")});
+
+    // At the root: one separator between the folder and the name.
+    DoubleClickFolder(dialog, Native(scratch->root));
+    DoubleClickFile(dialog, QStringLiteral("top.wad"));
+    QCOMPARE(dialog.Resultpath(), Native(scratch->root));
+    QCOMPARE(dialog.Result(), Native(scratch->root) + QStringLiteral("top.wad"));
+#endif
 }
 
 QTEST_MAIN(TestBrowseFile)

@@ -2,10 +2,13 @@
 #include "StandIn.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
+#endif
 
 using namespace vantrel;
 
@@ -18,6 +21,7 @@ private slots:
     void findsTheProgram_data();
     void findsTheProgram();
     void handsTheArgumentsOverExactly();
+    void findsItBesideTheFrontEndFromAnotherFolder();
     void reportsHowTheRunEnded_data();
     void reportsHowTheRunEnded();
     void inheritsStandardInputAndCurrentFolder();
@@ -91,6 +95,9 @@ void TestExecuteCmd::findsTheProgram_data() {
 }
 
 void TestExecuteCmd::findsTheProgram() {
+#ifdef Q_OS_WIN
+    QSKIP("Windows: the system finds the program");
+#endif
     QFETCH(QStringList, files);
     QFETCH(QString, found);
     QFETCH(bool, throughWine);
@@ -122,15 +129,43 @@ void TestExecuteCmd::findsTheProgram() {
 void TestExecuteCmd::handsTheArgumentsOverExactly() {
     StandIn standIn;
     PathPrefix path(standIn.Folder());
-    const QString line =
-        QStringLiteral(R"(vantrel.exe -n1 -b -bc -nu -ni- -rc -rg "/maps/my levels/zoë.wad" E1M1 -o "/maps/out.wad")");
+    const QString line = QStringLiteral(
+        R"(vantrel.exe -n1 -b -bc -nu -ni- -rc -rg "/maps/my levels/zoë Ωmega.wad" E1M1 -o "/maps/out.wad")");
     const RunOutcome outcome = RunAndWait(line);
     QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
     QCOMPARE(outcome.exitStatus, 0);
     const auto runs = standIn.Runs();
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs.first().arguments, QStringList({"-n1", "-b", "-bc", "-nu", "-ni-", "-rc", "-rg",
-                                                  "/maps/my levels/zoë.wad", "E1M1", "-o", "/maps/out.wad"}));
+                                                  "/maps/my levels/zoë Ωmega.wad", "E1M1", "-o", "/maps/out.wad"}));
+}
+
+void TestExecuteCmd::findsItBesideTheFrontEndFromAnotherFolder() {
+    // The usual arrangement: NodeBuilder beside the front end, started from wherever, with nothing on PATH.
+    const StandIn log; // only its log: its own copy is on no search path
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel.exe");
+    QFile::remove(beside);
+    QVERIFY(QFile::copy(StandIn::Built(), beside));
+    QTemporaryDir elsewhere;
+    const QString savedFolder = QDir::currentPath();
+    const QByteArray savedPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] {
+        QDir::setCurrent(savedFolder);
+        qputenv("PATH", savedPath);
+        QFile::remove(beside);
+    });
+    QVERIFY(QDir::setCurrent(elsewhere.path()));
+    qputenv("PATH", elsewhere.path().toLocal8Bit());
+
+    // Blanks, and letters inside and outside the 8-bit code page: the wide call passes them whole.
+    const RunOutcome outcome =
+        RunAndWait(QStringLiteral(R"(vantrel.exe -n2 "C:\my levels\Ωmega ü.wad" MAP01 -o "C:\my levels\out.wad")"));
+    QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
+    const auto runs = log.Runs();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs.first().arguments,
+             QStringList({"-n2", R"(C:\my levels\Ωmega ü.wad)", "MAP01", "-o", R"(C:\my levels\out.wad)"}));
+    QCOMPARE(QFileInfo(runs.first().cwd).canonicalFilePath(), QFileInfo(elsewhere.path()).canonicalFilePath());
 }
 
 void TestExecuteCmd::reportsHowTheRunEnded_data() {
@@ -177,14 +212,19 @@ void TestExecuteCmd::inheritsStandardInputAndCurrentFolder() {
     const auto runs = standIn.Runs();
     QCOMPARE(runs.size(), 1);
     QCOMPARE(QFileInfo(runs.first().cwd).canonicalFilePath(), QFileInfo(workFolder.path()).canonicalFilePath());
+#ifndef Q_OS_WIN
     // The same standard input as ours, never a new pipe that nobody writes to.
     struct stat own {};
     QCOMPARE(fstat(0, &own), 0);
     QVERIFY2(runs.first().stdinKind.endsWith(QStringLiteral(":%1:%2").arg(own.st_dev).arg(own.st_ino)),
              qPrintable(runs.first().stdinKind));
+#endif
 }
 
 void TestExecuteCmd::startsAWindowsProgramThroughWine() {
+#ifdef Q_OS_WIN
+    QSKIP("on Windows a Windows program starts by itself");
+#endif
     StandIn wine(QStringLiteral("wine"));
     QTemporaryDir programFolder;
     MakeFile(programFolder.filePath("vantrel.exe"), "MZ\x90\x00", false);
@@ -206,7 +246,15 @@ void TestExecuteCmd::reportsAProgramThatIsNotThere() {
     qputenv("PATH", saved);
     QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::NotStarted));
     QVERIFY(outcome.reason.contains(QStringLiteral("vantrel.exe")));
+#ifdef Q_OS_WIN
+    // The system's own order: the front end's folder, the current folder, the system's, then PATH.
+    QCOMPARE(outcome.searched,
+             QStringList({QDir::toNativeSeparators(QCoreApplication::applicationDirPath()),
+                          QDir::toNativeSeparators(QDir::currentPath()), QStringLiteral("the Windows system folders"),
+                          QDir::toNativeSeparators(emptyFolder.path())}));
+#else
     QCOMPARE(outcome.searched, QStringList({QCoreApplication::applicationDirPath(), emptyFolder.path()}));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestExecuteCmd)

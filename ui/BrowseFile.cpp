@@ -26,7 +26,7 @@
 #include <vector>
 
 #ifdef Q_OS_WIN
-#include <QDirIterator>
+#include <qt_windows.h>
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -424,17 +424,29 @@ std::optional<BrowseFile::FolderContents> BrowseFile::ReadFolder(const QString& 
     }
     FolderContents contents;
 #ifdef Q_OS_WIN
-    // Without QDir::Hidden and QDir::System: no hidden or system files.
-    QDirIterator entries(folder, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QString name = entries.fileName();
-        if (entries.fileInfo().isDir()) {
+    // Read straight from the directory, as on POSIX: each entry brings its attributes along. Hidden entries and
+    // system files are left out; Qt's own listing lets files with the system attribute through.
+    WIN32_FIND_DATAW entry{};
+    const std::wstring pattern = QDir::toNativeSeparators(ChildPath(folder, QStringLiteral("*"))).toStdWString();
+    HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional{contents} : std::nullopt;
+    }
+    do {
+        const QString name = QString::fromWCharArray(entry.cFileName);
+        const DWORD attributes = entry.dwFileAttributes;
+        const bool folderEntry = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (name == u"." || name == u".." || (attributes & FILE_ATTRIBUTE_HIDDEN) != 0) {
+            continue;
+        }
+        if (folderEntry) {
             contents.folders.append(name);
-        } else if (MatchesAny(name.toStdString(), m_patterns)) {
+        } else if ((attributes & FILE_ATTRIBUTE_SYSTEM) == 0 && MatchesAny(name.toStdString(), m_patterns)) {
             contents.files.append(name);
         }
-    }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
 #else
     // Read straight from the directory: most entries say what they are without a stat of their own, and
     // only the names that are listed are converted to text. Names starting with a dot are hidden; devices,
@@ -506,10 +518,22 @@ void BrowseFile::SelectDriveQuietly(const std::optional<Drive>& drive) {
     m_drive1->setCurrentIndex(drive ? static_cast<int>(m_drives.indexOf(*drive)) : -1);
 }
 
-// Where the folder list goes when a drive is chosen: the process's current folder on its own drive, the root
-// on any other, as each drive keeps its own current folder.
+// Where the folder list goes when a drive is chosen: that drive's current folder. The dialog's own drive is
+// at the folder the dialog opened at. Windows keeps a current folder per drive letter ("d:" names it);
+// elsewhere other drives start at their root.
 QString BrowseFile::CurrentFolderOf(const Drive& drive) const {
-    return DriveHolding(m_drives, m_startFolder) == drive ? m_startFolder : drive.root;
+    if (DriveHolding(m_drives, m_startFolder) == drive) {
+        return m_startFolder;
+    }
+#ifdef Q_OS_WIN
+    // Only a drive letter's root ("D:/") has a current folder of the system's.
+    const bool driveLetter = drive.root.size() == 3 && drive.root.endsWith(QStringLiteral(":/"));
+    const QString folder = driveLetter ? DriveCurrentFolder(drive.root.left(2)) : QString();
+    if (!folder.isEmpty() && IsFolderReadable(folder)) {
+        return folder;
+    }
+#endif
+    return drive.root;
 }
 
 QModelIndex BrowseFile::SelectedFile() const {

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <array>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace vantrel {
 
 namespace {
@@ -155,5 +159,22 @@ bool IsFolderReadable(const QString& folder) {
     return info.isDir() && info.isReadable() && info.isExecutable();
 #endif
 }
+
+#ifdef Q_OS_WIN
+QString DriveCurrentFolder(const QString& driveLetter) {
+    const std::wstring relative = driveLetter.toStdWString();
+    const DWORD needed = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return {};
+    }
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(relative.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return {};
+    }
+    full.resize(length);
+    return QDir::cleanPath(QDir::fromNativeSeparators(QString::fromStdWString(full)));
+}
+#endif
 
 } // namespace vantrel

@@ -44,4 +44,10 @@ std::optional<Drive> DriveHolding(const QList<Drive>& drives, const QString& fol
 // Whether the folder exists and its entries can be listed and opened.
 bool IsFolderReadable(const QString& folder);
 
+#ifdef Q_OS_WIN
+// The current folder that the system keeps for a drive letter ("d:"), with "/" separators; the drive's root
+// when none was set, empty when the system cannot say.
+QString DriveCurrentFolder(const QString& driveLetter);
+#endif
+
 } // namespace vantrel

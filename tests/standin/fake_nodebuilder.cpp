@@ -7,12 +7,15 @@
 //   _FLOOD=n      write n bytes of numbered lines to standard output
 //   _WAIT_KEY=1   ask for a key, read one without waiting for Enter, echo it and log it as "key=<hex>"
 //   _WAIT_FOR=f   run until the file f exists (a minute at the most), so a test decides when it ends
-//   _CRASH=1      end by abort()
+//   _CRASH=1      end by a crash: abort() on POSIX, an access violation on Windows
 //   _EXIT=n       end with status n (0 otherwise)
+// (_IGNORE_HUP, _REPLAY, _PROGRESS, _FLOOD and _WAIT_KEY are for a terminal, and POSIX only.)
 // Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>:<device>:<inode>", "tty=<three 0/1 for
 // standard input, output, error>", "size=<columns>x<rows>" (the terminal's, or "none"), "leader=<0/1>" (leads
 // its session and its terminal's foreground group), "argc=<n>", "arg=<hex>"..., "end".
-// Hex keeps every byte of an argument intact, blanks and non-ASCII letters included.
+// Hex keeps every byte of an argument intact, blanks and non-ASCII letters included. On Windows the arguments
+// are those the system splits from the wide command line (CommandLineToArgvW), written as UTF-8: the C
+// runtime's argv would have passed them through the 8-bit code page first.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -21,10 +24,12 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
-#include <direct.h>
-#define getcwd _getcwd
+#include <windows.h>
+
+#include <shellapi.h>
 #else
 #include <csignal>
 #include <sys/ioctl.h>
@@ -49,12 +54,98 @@ std::string Hex(const std::string& text) {
     return out;
 }
 
+#ifdef _WIN32
+std::string Utf8(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    out.pop_back(); // the terminating zero
+    return out;
+}
+
+std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i) {
+            arguments.push_back(Utf8(wide[i]));
+        }
+        LocalFree(wide);
+    }
+    return arguments;
+}
+
+std::string CurrentFolder() {
+    std::array<wchar_t, 32768> folder{};
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    return length > 0 && length < folder.size() ? Utf8(folder.data()) : std::string{};
+}
+
+std::string Variable(const wchar_t* name) {
+    const wchar_t* value = _wgetenv(name);
+    return value != nullptr ? Utf8(value) : std::string{};
+}
+
+std::wstring Wide(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    if (size <= 1) {
+        return {};
+    }
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), size);
+    out.pop_back();
+    return out;
+}
+
+FILE* OpenLog(const std::string& path) {
+    return _wfopen(Wide(path).c_str(), L"ab");
+}
+
+bool Exists(const std::string& path) {
+    return std::filesystem::exists(Wide(path));
+}
+
+std::string StdinKind() {
+    return "unknown";
+}
+
+[[noreturn]] void Crash() {
+    // An unhandled access violation ends the process with 0xC0000005, as a real crash would; no error box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+    std::abort();
+}
+#define VARIABLE(name) Variable(L##name)
+#else
+std::vector<std::string> Arguments(int argc, char** argv) {
+    return {argv + 1, argv + argc};
+}
+
+std::string CurrentFolder() {
+    std::array<char, 4096> cwd{};
+    return getcwd(cwd.data(), cwd.size()) != nullptr ? std::string{cwd.data()} : std::string{};
+}
+
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string{value} : std::string{};
+}
+
+FILE* OpenLog(const std::string& path) {
+    return std::fopen(path.c_str(), "ab");
+}
+
+bool Exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
 // What standard input is, and which one: "<kind>:<device>:<inode>", so a test can tell an inherited
 // handle from a new pipe.
 std::string StdinKind() {
-#ifdef _WIN32
-    return "unknown";
-#else
     struct stat info {};
     if (fstat(0, &info) != 0) {
         return "closed";
@@ -65,12 +156,16 @@ std::string StdinKind() {
                        : S_ISSOCK(info.st_mode) ? "socket"
                                                 : "other";
     return std::string{kind} + ':' + std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino);
-#endif
 }
 
-long Number(const char* name) {
-    const char* text = std::getenv(name);
-    return text != nullptr ? std::strtol(text, nullptr, 10) : 0;
+[[noreturn]] void Crash() {
+    std::abort();
+}
+#define VARIABLE(name) Variable(name)
+#endif
+
+long Number(const std::string& text) {
+    return std::strtol(text.c_str(), nullptr, 10);
 }
 
 #ifndef _WIN32
@@ -165,19 +260,19 @@ std::string WaitForKey() {
 
 // What a console program does on its terminal, as the variables ask.
 void TalkToTheTerminal() {
-    if (const char* replay = std::getenv("VANTREL_STANDIN_REPLAY")) {
-        Replay(replay);
+    if (const std::string replay = VARIABLE("VANTREL_STANDIN_REPLAY"); !replay.empty()) {
+        Replay(replay.c_str());
     }
-    if (Number("VANTREL_STANDIN_PROGRESS") != 0) {
+    if (Number(VARIABLE("VANTREL_STANDIN_PROGRESS")) != 0) {
         DrawProgress();
     }
-    if (const long bytes = Number("VANTREL_STANDIN_FLOOD"); bytes > 0) {
+    if (const long bytes = Number(VARIABLE("VANTREL_STANDIN_FLOOD")); bytes > 0) {
         Flood(bytes);
     }
-    if (Number("VANTREL_STANDIN_WAIT_KEY") != 0) {
+    if (Number(VARIABLE("VANTREL_STANDIN_WAIT_KEY")) != 0) {
         const std::string key = WaitForKey();
-        if (const char* logPath = std::getenv("VANTREL_STANDIN_LOG")) {
-            if (FILE* log = std::fopen(logPath, "ab")) {
+        if (const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG"); !logPath.empty()) {
+            if (FILE* log = OpenLog(logPath)) {
                 std::fprintf(log, "key=%s\n", key.c_str());
                 std::fclose(log);
             }
@@ -190,7 +285,7 @@ void TalkToTheTerminal() {
 
 int main(int argc, char* argv[]) {
 #ifndef _WIN32
-    if (Number("VANTREL_STANDIN_IGNORE_HUP") != 0) {
+    if (Number(VARIABLE("VANTREL_STANDIN_IGNORE_HUP")) != 0) {
         std::signal(SIGHUP, SIG_IGN);
     }
     const std::string terminals = Terminals();
@@ -202,19 +297,19 @@ int main(int argc, char* argv[]) {
     const bool leader = false;
 #endif
     const std::string stdinKind = StdinKind();
-    if (Number("VANTREL_STANDIN_READ_STDIN") != 0) {
+    if (Number(VARIABLE("VANTREL_STANDIN_READ_STDIN")) != 0) {
         while (std::fgetc(stdin) != EOF) {
         }
     }
-    if (const char* logPath = std::getenv("VANTREL_STANDIN_LOG")) {
-        if (FILE* log = std::fopen(logPath, "ab")) {
-            std::array<char, 4096> cwd{};
-            const bool haveCwd = getcwd(cwd.data(), cwd.size()) != nullptr;
-            std::fprintf(log, "run\ncwd=%s\nstdin=%s\ntty=%s\nsize=%s\nleader=%d\nargc=%d\n",
-                         Hex(haveCwd ? cwd.data() : "").c_str(), stdinKind.c_str(), terminals.c_str(), size.c_str(),
-                         leader ? 1 : 0, argc - 1);
-            for (int i = 1; i < argc; ++i) {
-                std::fprintf(log, "arg=%s\n", Hex(argv[i]).c_str());
+    const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG");
+    if (!logPath.empty()) {
+        if (FILE* log = OpenLog(logPath)) {
+            const std::vector<std::string> arguments = Arguments(argc, argv);
+            std::fprintf(log, "run\ncwd=%s\nstdin=%s\ntty=%s\nsize=%s\nleader=%d\nargc=%zu\n",
+                         Hex(CurrentFolder()).c_str(), stdinKind.c_str(), terminals.c_str(), size.c_str(),
+                         leader ? 1 : 0, arguments.size());
+            for (const std::string& argument : arguments) {
+                std::fprintf(log, "arg=%s\n", Hex(argument).c_str());
             }
             std::fprintf(log, "end\n");
             std::fclose(log);
@@ -223,14 +318,15 @@ int main(int argc, char* argv[]) {
 #ifndef _WIN32
     TalkToTheTerminal();
 #endif
-    if (const char* release = std::getenv("VANTREL_STANDIN_WAIT_FOR")) {
+    const std::string release = VARIABLE("VANTREL_STANDIN_WAIT_FOR");
+    if (!release.empty()) {
         // Polls: the test's creating a file is the only signal a plain program can wait for everywhere.
-        for (int i = 0; i < kReleaseChecks && !std::filesystem::exists(release); ++i) {
+        for (int i = 0; i < kReleaseChecks && !Exists(release); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(kReleasePollMs));
         }
     }
-    if (Number("VANTREL_STANDIN_CRASH") != 0) {
-        std::abort();
+    if (Number(VARIABLE("VANTREL_STANDIN_CRASH")) != 0) {
+        Crash();
     }
-    return static_cast<int>(Number("VANTREL_STANDIN_EXIT"));
+    return static_cast<int>(Number(VARIABLE("VANTREL_STANDIN_EXIT")));
 }

@@ -1,0 +1,246 @@
+#!/usr/bin/env bash
+# The front end for 64-bit Windows, made and checked on this Debian machine:
+#   1. cross-builds it with mingw-w64 against the Qt that scripts/qt-windows.sh builds once per machine;
+#   2. stages a folder that runs on a clean Windows and zips it to
+#      build-windows/vantrel-frontend-<version>-windows-x64.zip;
+#   3. checks it under wine, in a fresh private wine prefix on a private X server: the Qt Test suites built
+#      for Windows, then the unzipped front end itself (its window, "BUILD" with a Windows vantrel.exe beside
+#      it, the fifteen registry values read at start and written at close).
+#   scripts/windows.sh                    all of it; exits non-zero on the first failure
+#   scripts/windows.sh app                all but the test suites: the unzipped front end alone
+#   scripts/windows.sh screenshot [PNG]   builds, then saves the main window under wine (docs/screenshot-windows.png)
+# Environment: WINDOWS_BUILD_DIR (default build-windows/), VANTREL_CACHE (where Qt for Windows is kept).
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+source "$ROOT/scripts/xvfb.sh"
+
+mode=${1:-check}
+WIN_BUILD="${WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
+VERSION=$(sed -n 's/^project(VantrelFrontend VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+NAME="vantrel-frontend-$VERSION-windows-x64"
+ZIP="$WIN_BUILD/$NAME.zip"
+REG_KEY='HKCU\Software\VB and VBA Program Settings\QMR\Vantrel'
+MINGW_RUNTIME=(libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+
+say() { echo "windows: $*"; }
+fail() {
+    echo "windows: FAILED: $*" >&2
+    exit 1
+}
+
+work=$(mktemp -d)
+cleanup() {
+    if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+    stop_xvfb
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+build() {
+    install_missing_packages "${PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    # The X11 watcher of the smoke test, from the Linux build.
+    XWINDOW="$BUILD_DIR/tests/xwindow"
+    if [ ! -x "$XWINDOW" ]; then
+        cmake -S "$ROOT" -B "$BUILD_DIR" >/dev/null
+        cmake --build "$BUILD_DIR" --target xwindow >/dev/null
+    fi
+    QT=$(bash "$ROOT/scripts/qt-windows.sh")
+    say "building into $WIN_BUILD against $QT"
+    cmake -S "$ROOT" -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/scripts/mingw-w64.cmake" \
+        -DCMAKE_PREFIX_PATH="$QT" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_TESTS=ON -DVANTREL_BUILD_BENCH=OFF \
+        -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
+    cmake --build "$WIN_BUILD" --parallel "$(nproc)"
+}
+
+runtime_dll() {
+    local path
+    path=$(x86_64-w64-mingw32-g++-posix -print-file-name="$1")
+    [ -f "$path" ] || path=/usr/x86_64-w64-mingw32/lib/$1
+    [ -f "$path" ] || fail "no $1 from mingw-w64"
+    echo "$path"
+}
+
+# The DLLs that a Windows binary imports.
+imports() {
+    x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'
+}
+
+stage() {
+    local dir="$WIN_BUILD/stage/$NAME"
+    rm -rf "$WIN_BUILD/stage" "$ZIP"
+    mkdir -p "$dir/platforms" "$dir/styles" "$dir/imageformats" "$dir/licenses"
+    cp "$WIN_BUILD/vantrel-frontend.exe" "$dir/"
+    x86_64-w64-mingw32-strip "$dir/vantrel-frontend.exe"
+    cp "$QT/plugins/platforms/qwindows.dll" "$dir/platforms/"
+    cp "$QT"/plugins/styles/*.dll "$dir/styles/" 2>/dev/null || rmdir "$dir/styles"
+    cp "$QT/plugins/imageformats/qico.dll" "$dir/imageformats/" # the window's icon is a .ico
+    for dll in "${MINGW_RUNTIME[@]}"; do
+        cp "$(runtime_dll "$dll")" "$dir/"
+    done
+    # The Qt DLLs that the program and its plugins import, and those that they import in turn.
+    local added=1
+    while [ "$added" = 1 ]; do
+        added=0
+        while read -r dll; do
+            if [ -f "$QT/bin/$dll" ] && [ ! -f "$dir/$dll" ]; then
+                cp "$QT/bin/$dll" "$dir/"
+                added=1
+            fi
+        done < <(for binary in "$dir"/*.exe "$dir"/*.dll "$dir"/*/*.dll; do imports "$binary"; done | sort -u)
+    done
+    # Whatever else is imported must come with Windows itself.
+    local missing
+    missing=$(for binary in "$dir"/*.exe "$dir"/*.dll "$dir"/*/*.dll; do imports "$binary"; done | sort -u |
+        while read -r dll; do
+            [ -f "$dir/$dll" ] || [[ ${dll,,} =~ ^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|imm32|winmm|ws2_32|uxtheme|dwmapi|version|netapi32|userenv|shlwapi|shcore|setupapi|dwrite|d2d1|d3d9|d3d11|dxgi|wtsapi32|authz|mpr|rpcrt4|msvcrt|uiautomationcore|ntdll|bcrypt|crypt32|secur32|winspool\.drv|api-ms-win-.*)\.dll$ ]] ||
+                echo "$dll"
+        done)
+    [ -z "$missing" ] || fail "the staged folder lacks: $missing"
+
+    cp "$ROOT/LICENSE" "$dir/licenses/vantrel-frontend.txt"
+    cp /usr/share/doc/libqt6core6/copyright "$dir/licenses/qt.txt"
+    cp /usr/share/common-licenses/LGPL-3 "$dir/licenses/LGPL-3.txt"
+    cp /usr/share/common-licenses/GPL-3 "$dir/licenses/GPL-3.txt"
+    cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$dir/licenses/gcc-runtime.txt"
+    cp /usr/share/doc/mingw-w64-common/copyright "$dir/licenses/mingw-w64-winpthreads.txt"
+    sed "s/@VERSION@/$VERSION/g" "$ROOT/packaging/windows-readme.txt.in" >"$dir/README.txt"
+    # Windows' own line ends, for Notepad.
+    for text in "$dir/README.txt" "$dir"/licenses/*.txt; do
+        sed -i 's/\r\?$/\r/' "$text"
+    done
+    (cd "$WIN_BUILD/stage" && zip -qr -X "$ZIP" "$NAME")
+    say "made $ZIP ($(stat -c %s "$ZIP") bytes)"
+}
+
+# A fresh private wine prefix, with drive letters for the file browser's checks: q: names a folder that does
+# not exist, t: an empty scratch folder. Crashes are not shown in a dialog (the stand-in crashes on purpose).
+new_prefix() {
+    export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    local started=$SECONDS
+    wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; fail "wineboot"; }
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    mkdir -p "$work/scratch"
+    ln -s "$work/missing" "$WINEPREFIX/dosdevices/q:"
+    ln -s "$work/scratch" "$WINEPREFIX/dosdevices/t:"
+    wineserver -w
+    say "new wine prefix in $((SECONDS - started)) s"
+}
+
+windows_path() {
+    winepath -w "$1" 2>/dev/null
+}
+
+run_suites() {
+    say "running the Windows test suites under wine"
+    WINEPATH="$(windows_path "$QT/bin");$(windows_path "$(dirname "$(runtime_dll libstdc++-6.dll)")");$(windows_path /usr/x86_64-w64-mingw32/lib)" \
+        QT_PLUGIN_PATH="$(windows_path "$QT/plugins")" \
+        VANTREL_TEST_DRIVES="c:,z:" VANTREL_TEST_UNREADY_DRIVE="q:" VANTREL_TEST_SCRATCH_DRIVE="t:" \
+        ctest --test-dir "$WIN_BUILD" --output-on-failure --timeout 300 || fail "Windows test suites"
+}
+
+# The expected fifteen values after the preset below and a close without changes, in the key table's order.
+EXPECTED_VALUES=(N1=False N2=True N3=False B1=False B2=True B3=False Option1=0 Option2=0 Option3=1 Option4=1
+    Option5=2 Option6=1 Option7=0 Option8=0 Option9=1)
+
+# Clicks at a point of the main window given in pixels of its client area.
+click_at() {
+    xdotool mousemove --window "$window" "$1" "$2" click 1
+}
+
+type_into() {
+    click_at "$1" "$2"
+    xdotool key --window "$window" ctrl+a BackSpace
+    xdotool type --delay 20 "$3"
+}
+
+check_unzipped() {
+    say "starting the unzipped front end under wine"
+    local app="$work/unzipped"
+    mkdir -p "$app" "$work/elsewhere"
+    (cd "$app" && unzip -q "$ZIP")
+    local folder="$app/$NAME"
+    cp "$WIN_BUILD/tests/fake_nodebuilder.exe" "$folder/vantrel.exe"
+
+    # Values as the earlier front end left them: "N2" selects the second strategy over the default of "N1",
+    # "Option9" ticks "Input File = Output File", "Option5" is grey.
+    if [ "$mode" != screenshot ]; then
+        wine reg add "$REG_KEY" /v N2 /t REG_SZ /d True /f >/dev/null 2>&1
+        wine reg add "$REG_KEY" /v Option9 /t REG_SZ /d 1 /f >/dev/null 2>&1
+        wine reg add "$REG_KEY" /v Option5 /t REG_SZ /d 2 /f >/dev/null 2>&1
+    fi
+    touch "$work/before-start"
+
+    local log="$work/runs.log"
+    (cd "$work/elsewhere" && VANTREL_STANDIN_LOG="$(windows_path "$log")" wine "$folder/vantrel-frontend.exe" \
+        >"$work/frontend.log" 2>&1) &
+    local app_pid=$!
+    "$XWINDOW" mapped "Vantrel Frontend" 60 >/dev/null || fail "the main window did not appear within a minute"
+    window=$(xdotool search --onlyvisible --name '^Vantrel Frontend$' | head -n 1)
+
+    # The client area of the design, 7215 x 6630 twips at 96 dots per inch, and an icon of 16 and 32 pixels.
+    local size
+    size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+    [ "$size" = 481x442 ] || fail "the main window is $size, not 481x442"
+    local icons
+    icons=$(xprop -id "$window" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u | tr '\n' ' ')
+    [[ $icons == *"Icon (16 x 16)"* && $icons == *"Icon (32 x 32)"* ]] ||
+        fail "the main window's icons are not 16 and 32 pixels: ${icons:-none}"
+
+    if [ "$mode" = screenshot ]; then
+        sleep 1 # let the first paint reach the screen
+        mkdir -p "$(dirname "$out")"
+        import -window "$window" "$out"
+        say "saved $out"
+    else
+        # "BUILD" with both paths typed (a path with blanks) and a level.
+        type_into 192 281 'C:\my maps\e1.wad'
+        type_into 192 321 'C:\my maps\e1.wad'
+        type_into 192 217 'E1M1'
+        click_at 240 408
+        for _ in $(seq 200); do [ -s "$log" ] && grep -q '^end$' "$log" && break; sleep 0.1; done
+        [ -s "$log" ] || fail "BUILD did not start the vantrel.exe beside the front end"
+        local arguments
+        arguments=$(sed -n 's/^arg=//p' "$log" | while read -r hex; do printf '%b\n' "$(sed 's/../\\x&/g' <<<"$hex")"; done)
+        local expected
+        expected=$(printf '%s\n' -n2 -b -bc -nu -ni- -rc -rg 'C:\my maps\e1.wad' E1M1 -o 'C:\my maps\e1.wad')
+        [ "$arguments" = "$expected" ] || fail "vantrel.exe got:"$'\n'"$arguments"$'\n'"expected:"$'\n'"$expected"
+        say "BUILD ran vantrel.exe beside the front end with exactly the composed arguments"
+    fi
+
+    # Closed as a window manager closes it; the front end must end by itself and write the registry.
+    "$XWINDOW" close "Vantrel Frontend" 30 || fail "the main window did not close"
+    for _ in $(seq 300); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$app_pid" 2>/dev/null && fail "the front end did not end after its window was closed"
+    wait "$app_pid" || true
+    [ "$mode" = screenshot ] && return 0
+
+    local values
+    values=$(wine reg query "$REG_KEY" 2>/dev/null | tr -d '\r' |
+        awk '$2 == "REG_SZ" { print $1 "=" $3 }')
+    local count
+    count=$(echo "$values" | grep -c .)
+    [ "$count" = 15 ] || fail "expected 15 REG_SZ values under $REG_KEY, found $count:"$'\n'"$values"
+    for pair in "${EXPECTED_VALUES[@]}"; do
+        grep -qx "$pair" <<<"$values" || fail "expected $pair under $REG_KEY, found:"$'\n'"$values"
+    done
+    local strays
+    strays=$(find "$WINEPREFIX/drive_c" "$work" "$HOME/.config" -newer "$work/before-start" \
+        \( -iname '*qmr*' -o -iname '*vantrel*.ini' \) 2>/dev/null | grep -v "^$work/unzipped" || true)
+    [ -z "$strays" ] || fail "options were written elsewhere as well: $strays"
+    say "the registry holds the fifteen values; nothing was written anywhere else"
+}
+
+build
+stage
+start_xvfb 1024x768
+new_prefix
+if [ "$mode" = screenshot ]; then
+    install_missing_packages imagemagick
+    out=$(realpath -m "${2:-$ROOT/docs/screenshot-windows.png}")
+    check_unzipped
+    exit 0
+fi
+[ "$mode" = app ] || run_suites
+check_unzipped
+say "all Windows checks passed"
