@@ -7,7 +7,7 @@
 // Puts the stand-in NodeBuilder named on a benchmark's command line first on PATH as "vantrel", recording
 // nothing, so the front end finds it as it would find NodeBuilder. Returns where it was put.
 inline QString PutStandInOnPath(const QTemporaryDir& folder, const char* standIn) {
-    const QString program = folder.filePath(QStringLiteral("vantrel"));
+    QString program = folder.filePath(QStringLiteral("vantrel"));
     QFile::copy(QString::fromLocal8Bit(standIn), program);
     QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
     qputenv("PATH", (folder.path() + QDir::listSeparator()).toLocal8Bit() + qgetenv("PATH"));

@@ -2,8 +2,8 @@
 
 #include "AccessibleRoles.h"
 #include "BrowseFile.h"
-#include "BusyPointer.h"
 #include "BuildRunner.h"
+#include "BusyPointer.h"
 #include "CommandLine.h"
 #include "Controls.h"
 #include "FileNames.h"
