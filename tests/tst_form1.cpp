@@ -21,7 +21,7 @@
 #include <QTimer>
 
 using namespace vantrel;
-using caption_fit::CaptionOf;
+using vantrel::CaptionOf;
 
 Q_DECLARE_METATYPE(BuildOptions)
 

@@ -1,5 +1,7 @@
 #include "Layout.h"
 
+#include "CaptionMeasure.h"
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace vantrel {
 
@@ -28,6 +31,7 @@ const QString& BitmapFamily() {
 }
 constexpr qreal kBitmapStrikeAtStandardDpi = 13.0;
 
+#ifndef Q_OS_WIN
 // Debian's fonts-wine package ships a faithful "MS Sans Serif" (regular only) and "Tahoma", regular and bold;
 // fontconfig does not list them, so they are loaded from where that package puts them.
 void LoadWineFonts() {
@@ -43,6 +47,10 @@ void EnsureWineFontsLoaded() {
     static const bool loaded = (LoadWineFonts(), true);
     Q_UNUSED(loaded);
 }
+#else
+// Windows has its own faces.
+void EnsureWineFontsLoaded() {}
+#endif
 
 bool HasBoldFace(const QString& family) {
     const QStringList styles = QFontDatabase::styles(family);
@@ -68,8 +76,14 @@ QString ScalableFamily(bool bold) {
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
-// The bitmap face at exactly the given pixel size, when it has a strike of that size.
+// The bitmap face at exactly the given pixel size, when it has a strike of that size. Never on Windows: Qt's
+// font database there lists a bitmap face's strikes by cell height but asks the system for letter height, so
+// it draws the next larger strike (16 pixels for 13) while reporting the size asked for.
 std::optional<QFont> BitmapStrike(int pixelSize) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(pixelSize);
+    return std::nullopt;
+#endif
     QFont font(BitmapFamily());
     font.setPixelSize(pixelSize);
     const QFontInfo found(font);
@@ -89,11 +103,11 @@ std::optional<QFont> BitmapFontFor(const QWidget* window) {
 }
 
 // The stretch, in percent, at which no caption is wider in `font` than in the bitmap face at the window's
-// scale: the layout gives each caption the room the bitmap face needs.
-int StretchToMatchBitmap(const QFont& font, const QWidget* window, const QStringList& captions) {
+// scale: the layout gives each caption the room the bitmap face needs. None without the bitmap face.
+std::optional<int> StretchToMatchBitmap(const QFont& font, const QWidget* window, const QStringList& captions) {
     const std::optional<QFont> reference = BitmapStrike(static_cast<int>(kBitmapStrikeAtStandardDpi));
     if (!reference) {
-        return kUnstretched;
+        return std::nullopt;
     }
     const QFontMetricsF referenceMetrics(*reference);
     const QFontMetricsF metrics(font, window);
@@ -106,6 +120,28 @@ int StretchToMatchBitmap(const QFont& font, const QWidget* window, const QString
         }
     }
     return static_cast<int>(std::floor(ratio * kUnstretched));
+}
+
+// The widest stretch, from unstretched down to the narrowest there is, at which every caption of `controls`
+// fits drawn in `font`; the narrowest when none does.
+int StretchToFit(QFont font, const std::vector<QWidget*>& controls) {
+    const auto allFit = [&font, &controls](int stretch) {
+        font.setStretch(stretch);
+        return std::all_of(controls.cbegin(), controls.cend(), [&font](const QWidget* widget) {
+            const std::optional<CaptionMeasure> measure = MeasureCaption(widget, font);
+            return !measure || measure->fits;
+        });
+    };
+    if (allFit(kUnstretched)) {
+        return kUnstretched;
+    }
+    int fits = QFont::UltraCondensed;
+    int tooWide = kUnstretched;
+    while (tooWide - fits > 1) {
+        const int middle = (fits + tooWide) / 2;
+        (allFit(middle) ? fits : tooWide) = middle;
+    }
+    return fits;
 }
 
 QFont ScalableFont(bool bold) {
@@ -145,10 +181,35 @@ WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions) {
     WindowFonts fonts{ScalableFont(false), ScalableFont(true)};
     if (const std::optional<QFont> bitmap = BitmapFontFor(window)) {
         fonts.regular = *bitmap;
+    } else if (const std::optional<int> stretch = StretchToMatchBitmap(fonts.regular, window, captions)) {
+        fonts.regular.setStretch(*stretch);
     } else {
-        fonts.regular.setStretch(StretchToMatchBitmap(fonts.regular, window, captions));
+        fonts.fitToControls = true;
     }
     return fonts;
+}
+
+void NarrowUntilCaptionsFit(QWidget* window, const BuiltControls& built) {
+    std::vector<QWidget*> regular;
+    std::vector<QWidget*> bold;
+    for (const auto& [name, widget] : built) {
+        if (MeasureCaption(widget, widget->font())) {
+            (widget->font().bold() ? bold : regular).push_back(widget);
+        }
+    }
+    for (const std::vector<QWidget*>* controls : {&regular, &bold}) {
+        if (controls->empty()) {
+            continue;
+        }
+        QFont font = controls->front()->font();
+        font.setStretch(StretchToFit(font, *controls));
+        for (QWidget* widget : *controls) {
+            widget->setFont(font);
+        }
+        if (controls == &regular) {
+            window->setFont(font);
+        }
+    }
 }
 
 } // namespace vantrel

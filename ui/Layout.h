@@ -59,12 +59,17 @@ template <typename Rows> void SetTabOrderByPosition(const BuiltControls& control
 struct WindowFonts final {
     QFont regular;
     QFont bold;
+    // Without the bitmap face to measure against, the controls narrow their font until their captions fit.
+    bool fitToControls = false;
 };
 
 // "MS Sans Serif" 8.25 point where its bitmap has a strike for the pixel size the window draws text at; elsewhere
 // (and for bold text) a scalable face at 8.25 point, narrowed so that no caption of `captions` is wider than
 // "MS Sans Serif" draws it at that scale.
 WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions);
+
+// Narrows the font of the built controls, regular and bold apart, as little as lets every caption fit.
+void NarrowUntilCaptionsFit(QWidget* window, const BuiltControls& built);
 
 // A frame as the classic toolkit draws one without a caption: an etched box.
 QFrame* CreateCaptionlessFrame(QWidget* parent);
@@ -102,6 +107,9 @@ BuiltControls BuildFromTable(QWidget* window, const Rows& rows, Create create) {
         widget->setFont(IsBold(row) ? fonts.bold : fonts.regular);
         PlaceInTwips(widget, row.rect);
         built.emplace(row.name, widget);
+    }
+    if (fonts.fitToControls) {
+        NarrowUntilCaptionsFit(window, built);
     }
     return built;
 }
