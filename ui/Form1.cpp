@@ -12,7 +12,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
-#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -39,17 +38,15 @@ QString WindowTitle() {
     return QStringLiteral("Vantrel Frontend");
 }
 
-// True when the URL's path, as bytes, is exactly what the name gives back: a name that is not valid
-// UTF-8 would otherwise reach NodeBuilder with replacement characters, naming another file.
-bool NamesTheSameFile(const QUrl& url, const QString& name) {
-#ifdef Q_OS_WIN
-    Q_UNUSED(url);
-    Q_UNUSED(name);
-    return true; // names there are UTF-16 and always convert
-#else
-    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    return QFile::encodeName(QDir::fromNativeSeparators(name)) == bytes;
-#endif
+// The path of a URL as the bytes it encodes.
+QByteArray PathBytes(const QUrl& url) {
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+// True when the file name taken from the URL gives back the URL's path byte for byte. A path that is not
+// valid UTF-8 decodes to replacement characters, which would reach NodeBuilder as another file's name.
+bool NamesTheSameFile(const QUrl& url, const QString& localFile) {
+    return PathBytes(QUrl::fromLocalFile(localFile)) == PathBytes(url);
 }
 
 using enum ControlKind;
@@ -388,8 +385,9 @@ bool Form1::Text1_OLEDragDrop(const QMimeData* data) {
     if (urls.isEmpty() || !urls.first().isLocalFile()) {
         return false;
     }
-    const QString name = QDir::toNativeSeparators(urls.first().toLocalFile());
-    if (!NamesTheSameFile(urls.first(), name) || !IsWadFileName(name.toStdString())) {
+    const QString localFile = urls.first().toLocalFile();
+    const QString name = QDir::toNativeSeparators(localFile);
+    if (!NamesTheSameFile(urls.first(), localFile) || !IsWadFileName(name.toStdString())) {
         return false;
     }
     TakeInput(name);
