@@ -19,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
+#include <QWindow>
 
 #include <algorithm>
 #include <map>
@@ -349,6 +350,16 @@ void BrowseFile::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void BrowseFile::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The toolkit centres a dialog over its owner as if both had the owner's frame, and a tool window's frame
+    // is slimmer. Where the system already tells this window's frame (Windows), it is centred by its own.
+    const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    if (owner != nullptr && !windowHandle()->frameMargins().isNull()) {
+        move(pos() + owner->frameGeometry().center() - frameGeometry().center());
+    }
 }
 
 void BrowseFile::Drive1_Change() {

@@ -72,6 +72,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // What the folder list's folder holds, read once for both lists.
