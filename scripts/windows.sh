@@ -115,11 +115,14 @@ stage() {
 
 # A fresh private wine prefix, with drive letters for the file browser's checks: q: names a folder that does
 # not exist, t: an empty scratch folder. Crashes are not shown in a dialog (the stand-in crashes on purpose).
+# Every Windows has the bitmap "MS Sans Serif" and "Tahoma"; Debian's wine does not offer fonts-wine's copies
+# of them until they lie in the prefix's font folder.
 new_prefix() {
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     local started=$SECONDS
     wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; fail "wineboot"; }
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    cp /usr/share/wine/fonts/{sserife.fon,tahoma.ttf,tahomabd.ttf} "$WINEPREFIX/drive_c/windows/Fonts/"
     mkdir -p "$work/scratch"
     ln -s "$work/missing" "$WINEPREFIX/dosdevices/q:"
     ln -s "$work/scratch" "$WINEPREFIX/dosdevices/t:"
