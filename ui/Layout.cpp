@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -58,22 +59,26 @@ bool HasBoldFace(const QString& family) {
                        [](const QString& style) { return style.contains(u"Bold", Qt::CaseInsensitive); });
 }
 
-// The face that stands in for the bitmap face: the first installed of these, with a bold face for bold text.
-// "Microsoft Sans Serif" is the bitmap face's own scalable twin where it exists. Elsewhere fonts-wine's
-// "Tahoma" comes closest: drawn at 8.25 point, the captions of both windows are 2 % wider on the whole than
-// in "MS Sans Serif" (8 % at the most), against 4 % for "Liberation Sans" (fonts-liberation) and 15 % for
-// "DejaVu Sans", Debian's default.
-QString ScalableFamily(bool bold) {
+// The faces that stand in for the bitmap face, in order of preference: those of these that are installed, with
+// a bold face for bold text, else the system's. "Microsoft Sans Serif" is the bitmap face's own scalable twin
+// where it exists. Elsewhere fonts-wine's "Tahoma" comes closest: drawn at 8.25 point, the captions of both
+// windows are 2 % wider on the whole than in "MS Sans Serif" (8 % at the most), against 4 % for "Liberation
+// Sans" (fonts-liberation) and 15 % for "DejaVu Sans", Debian's default.
+QStringList ScalableFamilies(bool bold) {
     static const QStringList preferred{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
                                        QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                                        QStringLiteral("DejaVu Sans")};
     const QStringList available = QFontDatabase::families();
+    QStringList installed;
     for (const QString& name : preferred) {
         if (available.contains(name, Qt::CaseInsensitive) && (!bold || HasBoldFace(name))) {
-            return name;
+            installed.append(name);
         }
     }
-    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    if (installed.isEmpty()) {
+        installed.append(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+    }
+    return installed;
 }
 
 // The bitmap face at exactly the given pixel size, when it has a strike of that size. Never on Windows: Qt's
@@ -144,14 +149,34 @@ int StretchToFit(QFont font, const std::vector<QWidget*>& controls) {
     return fits;
 }
 
-QFont ScalableFont(bool bold) {
-    QFont font(ScalableFamily(bold));
+QFont ScalableFont(const QString& family, bool bold) {
+    QFont font(family);
     font.setPointSizeF(kPointSize);
     font.setBold(bold);
     // Set, not inherited: a child's font takes every attribute it leaves unset from the window's font.
     font.setStretch(QFont::Unstretched);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
+}
+
+// Of the faces at hand, the one that needs narrowing least for every caption of `controls` to fit, so
+// narrowed: a face drawn much narrower than it was made loses its shapes (Windows draws "B" as "8").
+QFont LeastNarrowedFace(const std::vector<QWidget*>& controls, bool bold) {
+    QFont best;
+    int widest = 0;
+    for (const QString& family : ScalableFamilies(bold)) {
+        QFont candidate = ScalableFont(family, bold);
+        const int stretch = StretchToFit(candidate, controls);
+        if (stretch > widest) {
+            candidate.setStretch(stretch);
+            best = candidate;
+            widest = stretch;
+        }
+        if (stretch == kUnstretched) {
+            break;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -178,7 +203,8 @@ QFrame* CreateCaptionlessFrame(QWidget* parent) {
 WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions) {
     EnsureWineFontsLoaded();
     // The bitmap face has no bold.
-    WindowFonts fonts{ScalableFont(false), ScalableFont(true)};
+    WindowFonts fonts{ScalableFont(ScalableFamilies(false).front(), false),
+                      ScalableFont(ScalableFamilies(true).front(), true)};
     if (const std::optional<QFont> bitmap = BitmapFontFor(window)) {
         fonts.regular = *bitmap;
     } else if (const std::optional<int> stretch = StretchToMatchBitmap(fonts.regular, window, captions)) {
@@ -190,23 +216,22 @@ WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions) {
 }
 
 void NarrowUntilCaptionsFit(QWidget* window, const BuiltControls& built) {
-    std::vector<QWidget*> regular;
-    std::vector<QWidget*> bold;
+    std::array<std::vector<QWidget*>, 2> byWeight; // regular, bold
     for (const auto& [name, widget] : built) {
         if (MeasureCaption(widget, widget->font())) {
-            (widget->font().bold() ? bold : regular).push_back(widget);
+            byWeight.at(widget->font().bold() ? 1 : 0).push_back(widget);
         }
     }
-    for (const std::vector<QWidget*>* controls : {&regular, &bold}) {
-        if (controls->empty()) {
+    for (const bool bold : {false, true}) {
+        const std::vector<QWidget*>& controls = byWeight.at(bold ? 1 : 0);
+        if (controls.empty()) {
             continue;
         }
-        QFont font = controls->front()->font();
-        font.setStretch(StretchToFit(font, *controls));
-        for (QWidget* widget : *controls) {
+        const QFont font = LeastNarrowedFace(controls, bold);
+        for (QWidget* widget : controls) {
             widget->setFont(font);
         }
-        if (controls == &regular) {
+        if (!bold) {
             window->setFont(font);
         }
     }
