@@ -11,28 +11,25 @@ install_missing_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" imagemagick
 configure_and_build "$BUILD_DIR"
 
 work=$(mktemp -d)
-trap 'kill ${app_pid:-} ${x_pid:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill ${app_pid:-} 2>/dev/null || true; stop_xvfb; rm -rf "$work"' EXIT
 mkdir "$work/bin"
 cp "$BUILD_DIR/tests/fake_nodebuilder" "$work/bin/vantrel.exe"
 source "$ROOT/tests/xdrive.sh"
+source "$ROOT/scripts/xvfb.sh"
 
 # shoot OUT SCALE [CONSOLE_OUT]: the main window alone, at that scale, on a screen that holds it whole; with
 # CONSOLE_OUT, then BUILD and NodeBuilder's console after the run.
 shoot() {
-    local out scale console_out width height n console
+    local out scale console_out width height console
     out=$(realpath -m "$1")
     scale=$2
     console_out=${3:+$(realpath -m "$3")}
     width=$(awk -v s="$scale" 'BEGIN { printf "%d", 640 * s + 0.5 }')
     height=$(awk -v s="$scale" 'BEGIN { printf "%d", 560 * s + 0.5 }')
-    for n in $(seq 140 180); do [ -e "/tmp/.X$n-lock" ] || break; done
-    Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -dpi 96 >/dev/null 2>&1 &
-    x_pid=$!
-    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+    start_xvfb "${width}x${height}"
     rm -rf "$work/config" "$work/runtime"
     mkdir -p "$work/config"
     mkdir -m 700 "$work/runtime"
-    export DISPLAY=":$n"
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" \
         PATH="$work/bin:$PATH" VANTREL_STANDIN_PROGRESS=1 "$BUILD_DIR/vantrel-frontend" >/dev/null 2>&1 &
     app_pid=$!
@@ -49,9 +46,10 @@ shoot() {
         import -window "$(xdotool search --name "^$console\$" | head -n 1)" "$console_out"
         echo "saved $console_out"
     fi
-    kill "$app_pid" "$x_pid" 2>/dev/null || true
-    wait "$app_pid" "$x_pid" 2>/dev/null || true
-    app_pid='' x_pid=''
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=''
+    stop_xvfb
 }
 
 if [ $# -gt 0 ]; then

@@ -1,23 +1,27 @@
 #!/usr/bin/env bash
-# Sourced: start_xvfb [WIDTHxHEIGHT] starts a private X server on the first free display from :90 on, at 96
-# dots per inch, exports DISPLAY and sets XVFB_PID; stop_xvfb ends it.
+# Sourced: start_xvfb [WIDTHxHEIGHT] starts a private X server at 96 dots per inch on a display that the server
+# finds free itself, so that scripts running side by side never pick the same one; it exports DISPLAY and sets
+# XVFB_PID. stop_xvfb ends it.
 
 start_xvfb() {
     local size=${1:-1024x768}
-    local n
-    for n in $(seq 90 180); do
-        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            break
-        fi
-    done
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -dpi 96 >/dev/null 2>&1 &
+    local ready
+    ready=$(mktemp)
+    # The server writes its display number to descriptor 3 once it takes clients.
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -dpi 96 3>"$ready" >/dev/null 2>&1 &
     XVFB_PID=$!
-    export DISPLAY=":$n"
+    local _
     for _ in $(seq 200); do
-        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        if grep -qx '[0-9][0-9]*' "$ready"; then
+            export DISPLAY=":$(cat "$ready")"
+            rm -f "$ready"
+            return 0
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.05
     done
-    echo "Xvfb did not start on :$n" >&2
+    rm -f "$ready"
+    echo "Xvfb did not start" >&2
     return 1
 }
 
