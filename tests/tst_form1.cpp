@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "OptionsFactory.h"
 #include "StandIn.h"
+#include "WindowFonts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -100,6 +101,8 @@ private slots:
     void everyControlStandsWhereLaidOut();
     void captionsFitTheirControls();
     void facesSuitTheScale();
+    void withoutTheBitmapFaceCaptionsChooseTheFace_data();
+    void withoutTheBitmapFaceCaptionsChooseTheFace();
     void boldOnlyForBuildAndCredit();
     void initialStateBeforeLoading();
     void loadsOptionsBeforeShowing();
@@ -187,6 +190,45 @@ void TestForm1::facesSuitTheScale() {
     for (const LayoutRow& row : kLayout) {
         const QString problem = caption_fit::FaceProblem(Control(form, row.name));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+}
+
+void TestForm1::withoutTheBitmapFaceCaptionsChooseTheFace_data() {
+    QTest::addColumn<double>("room"); // the caption's width in the first scalable face, times this
+    QTest::newRow("room to spare: the first face, unnarrowed") << 3.0;
+    QTest::newRow("tight: narrowed no further than it must") << 0.9;
+    QTest::newRow("no room: the first face, never squeezed past reading") << 0.1;
+}
+
+void TestForm1::withoutTheBitmapFaceCaptionsChooseTheFace() {
+    QFETCH(double, room);
+    const QString caption = QStringLiteral("Rebuild and compress BLOCKMAP");
+    QWidget window;
+    auto* label = new QLabel(caption, &window);
+    auto* field = new QLineEdit(&window);
+    const auto fit = [&](int width) {
+        label->setFont(QFont());
+        label->setGeometry(0, 0, width, 40);
+        FitFontsToCaptions(&window, {label, field});
+        return label->font();
+    };
+    const QFont first = fit(10000);
+    const QFont chosen = fit(int(room * QFontMetrics(first).horizontalAdvance(caption)));
+
+    QCOMPARE(field->font(), chosen); // fields and lists take the captions' face
+    QCOMPARE(window.font(), chosen);
+    if (room < 0.5) {
+        QCOMPARE(chosen, first);
+        return;
+    }
+    QVERIFY2(caption_fit::Overflow(label).isEmpty(), qPrintable(caption_fit::Overflow(label)));
+    if (room > 1.0) {
+        QCOMPARE(chosen, first);
+    } else if (chosen.stretch() < QFont::Unstretched) {
+        QFont wider = chosen;
+        wider.setStretch(chosen.stretch() + 1);
+        label->setFont(wider);
+        QVERIFY(!caption_fit::Overflow(label).isEmpty());
     }
 }
 

@@ -27,7 +27,7 @@ std::optional<CaptionArea> AreaOf(const QWidget* widget) {
         return CaptionArea{option->CaptionRect(), std::nullopt};
     }
     if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-        const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        const int flags = label->alignment().toInt() | (label->wordWrap() ? Qt::TextWordWrap : 0);
         return CaptionArea{label->contentsRect(), flags};
     }
     if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
@@ -55,7 +55,7 @@ std::optional<CaptionMeasure> MeasureCaption(const QWidget* widget, const QFont&
     if (!area || caption.isEmpty()) {
         return std::nullopt;
     }
-    const QFontMetrics metrics(font);
+    const QFontMetrics metrics(font, widget);
     const int flags = area->flags.value_or(CaptionFlagsFor(metrics, area->rect, caption));
     const QRect needed = metrics.boundingRect(area->rect, flags, caption);
     const QRect visible = needed.adjusted(0, metrics.ascent() - metrics.capHeight(), 0, 0);

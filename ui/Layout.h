@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFont>
+#include "WindowFonts.h"
+
 #include <QFrame>
 #include <QRect>
 #include <QStringList>
@@ -55,22 +56,6 @@ template <typename Rows> void SetTabOrderByPosition(const BuiltControls& control
     }
 }
 
-// The fonts of a window, regular and bold, for the scale it is drawn at.
-struct WindowFonts final {
-    QFont regular;
-    QFont bold;
-    // Without the bitmap face to measure against, the controls narrow their font until their captions fit.
-    bool fitToControls = false;
-};
-
-// "MS Sans Serif" 8.25 point where its bitmap has a strike for the pixel size the window draws text at; elsewhere
-// (and for bold text) a scalable face at 8.25 point, narrowed so that no caption of `captions` is wider than
-// "MS Sans Serif" draws it at that scale.
-WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions);
-
-// Narrows the font of the built controls, regular and bold apart, as little as lets every caption fit.
-void NarrowUntilCaptionsFit(QWidget* window, const BuiltControls& built);
-
 // A frame as the classic toolkit draws one without a caption: an etched box.
 QFrame* CreateCaptionlessFrame(QWidget* parent);
 
@@ -98,6 +83,7 @@ BuiltControls BuildFromTable(QWidget* window, const Rows& rows, Create create) {
     window->setFont(fonts.regular);
     const std::string windowName = window->objectName().toStdString();
     BuiltControls built;
+    std::vector<QWidget*> made;
     for (const auto& row : rows) {
         QWidget* widget = create(row, row.parent == windowName ? window : built.at(row.parent));
         widget->setObjectName(QString::fromUtf8(row.name));
@@ -107,9 +93,10 @@ BuiltControls BuildFromTable(QWidget* window, const Rows& rows, Create create) {
         widget->setFont(IsBold(row) ? fonts.bold : fonts.regular);
         PlaceInTwips(widget, row.rect);
         built.emplace(row.name, widget);
+        made.push_back(widget);
     }
     if (fonts.fitToControls) {
-        NarrowUntilCaptionsFit(window, built);
+        FitFontsToCaptions(window, made);
     }
     return built;
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QFont>
+#include <QStringList>
+
+#include <vector>
+
+class QWidget;
+
+namespace vantrel {
+
+// The fonts of a window, regular and bold, for the scale it is drawn at.
+struct WindowFonts final {
+    QFont regular;
+    QFont bold;
+    // Without the bitmap face to measure against, the built controls choose their face by their captions
+    // (FitFontsToCaptions).
+    bool fitToControls = false;
+};
+
+// "MS Sans Serif" 8.25 point where its bitmap has a strike for the pixel size the window draws text at; elsewhere
+// (and for bold text) a scalable face at 8.25 point, narrowed so that no caption of `captions` is wider than
+// "MS Sans Serif" draws it at that scale. Without the bitmap face (always on Windows) the scalable face is
+// left as it is, for FitFontsToCaptions.
+WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions);
+
+// Gives the window and its controls, regular and bold apart, the scalable face that needs narrowing least for
+// every caption to fit its control, so narrowed; where no face fits even condensed, the first face as it is.
+void FitFontsToCaptions(QWidget* window, const std::vector<QWidget*>& controls);
+
+} // namespace vantrel
