@@ -712,7 +712,13 @@ void TestForm1::aDropIsACopyAndAnIgnoredDropSaysSo() {
     Form1 form(std::make_unique<MemoryStore>());
     form.show();
     auto* text1 = Control<QLineEdit>(form, "Text1");
-    for (const auto& [url, taken] : {std::pair{QStringLiteral("file:///maps/e1.wad"), true},
+#ifdef Q_OS_WIN
+    constexpr bool kHostsAreShares = true;
+#else
+    constexpr bool kHostsAreShares = false;
+#endif
+    for (const auto& [url, taken] : {std::pair{QStringLiteral("file://server/maps/e0.wad"), kHostsAreShares},
+                                     std::pair{QStringLiteral("file:///maps/e1.wad"), true},
                                      std::pair{QStringLiteral("file:///maps/readme.txt"), false},
                                      std::pair{QStringLiteral("file:///maps/%FF%FE.wad"), false}}) {
         QMimeData data;

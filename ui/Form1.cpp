@@ -46,6 +46,12 @@ QByteArray PathBytes(const QUrl& url) {
 // True when the file name taken from the URL gives back the URL's path byte for byte. A path that is not
 // valid UTF-8 decodes to replacement characters, which would reach NodeBuilder as another file's name.
 bool NamesTheSameFile(const QUrl& url, const QString& localFile) {
+#ifndef Q_OS_WIN
+    // A URL naming a host gives "//host/path", which is "/host/path" here; Windows reads it as a share.
+    if (!url.host().isEmpty()) {
+        return false;
+    }
+#endif
     return PathBytes(QUrl::fromLocalFile(localFile)) == PathBytes(url);
 }
 
