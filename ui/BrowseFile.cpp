@@ -354,10 +354,14 @@ void BrowseFile::keyPressEvent(QKeyEvent* event) {
 
 void BrowseFile::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    if (event->spontaneous()) {
+        return; // the system shows it again (its owner restored): it stays where the user left it
+    }
     // The toolkit centres a dialog over its owner as if both had the owner's frame, and a tool window's frame
     // is slimmer. Where the system already tells this window's frame (Windows), it is centred by its own.
     const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
-    if (owner != nullptr && !windowHandle()->frameMargins().isNull()) {
+    const QWindow* handle = windowHandle();
+    if (owner != nullptr && handle != nullptr && !handle->frameMargins().isNull()) {
         move(pos() + owner->frameGeometry().center() - frameGeometry().center());
     }
 }
