@@ -10,12 +10,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 install_missing_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" imagemagick
 configure_and_build "$BUILD_DIR"
 
+source "$ROOT/scripts/xvfb.sh"
 work=$(mktemp -d)
 trap 'kill ${app_pid:-} 2>/dev/null || true; stop_xvfb; rm -rf "$work"' EXIT
 mkdir "$work/bin"
 cp "$BUILD_DIR/tests/fake_nodebuilder" "$work/bin/vantrel.exe"
 source "$ROOT/tests/xdrive.sh"
-source "$ROOT/scripts/xvfb.sh"
 
 # shoot OUT SCALE [CONSOLE_OUT]: the main window alone, at that scale, on a screen that holds it whole; with
 # CONSOLE_OUT, then BUILD and NodeBuilder's console after the run.

@@ -141,12 +141,12 @@ UNMANAGED_KEY='HKCU\Software\Wine\X11 Driver'
 
 run_suites() {
     say "running the Windows test suites under wine"
-    wine reg add "$UNMANAGED_KEY" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add "$UNMANAGED_KEY" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || fail "wine reg add $UNMANAGED_KEY"
     WINEPATH="$(windows_path "$QT/bin");$(windows_path "$(dirname "$(runtime_dll libstdc++-6.dll)")");$(windows_path /usr/x86_64-w64-mingw32/lib)" \
         QT_PLUGIN_PATH="$(windows_path "$QT/plugins")" \
         VANTREL_TEST_DRIVES="c:,z:" VANTREL_TEST_UNREADY_DRIVE="q:" VANTREL_TEST_SCRATCH_DRIVE="t:" \
         ctest --test-dir "$WIN_BUILD" --output-on-failure --timeout 300 || fail "Windows test suites"
-    wine reg delete "$UNMANAGED_KEY" /v Managed /f >/dev/null 2>&1
+    wine reg delete "$UNMANAGED_KEY" /v Managed /f >/dev/null 2>&1 || fail "wine reg delete $UNMANAGED_KEY"
 }
 
 # The expected fifteen values after the preset below and a close without changes, in the key table's order.
