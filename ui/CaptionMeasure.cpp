@@ -27,7 +27,7 @@ std::optional<CaptionArea> AreaOf(const QWidget* widget) {
         return CaptionArea{option->CaptionRect(), std::nullopt};
     }
     if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-        const int flags = label->alignment().toInt() | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
         return CaptionArea{label->contentsRect(), flags};
     }
     if (const auto* button = qobject_cast<const QPushButton*>(widget)) {

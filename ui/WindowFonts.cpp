@@ -23,13 +23,8 @@ constexpr qreal kPointSize = 8.25;
 constexpr qreal kStandardDpi = 96.0;
 constexpr int kUnstretched = QFont::Unstretched; // percent
 
-// The bitmap face of the design. At 96 dpi its 8.25 points are its 13-pixel strike (11-pixel letters in a
-// 13-pixel cell). fonts-wine's copy has strikes of 13, 16 and 20 pixels, but Qt 6.4 lists only the first
-// strike of a font file, so the others are never offered (QFontInfo tells).
-const QString& BitmapFamily() {
-    static const QString family = QStringLiteral("MS Sans Serif");
-    return family;
-}
+// At 96 dpi the 8.25 points of the design's bitmap face are its 13-pixel strike (11-pixel letters in a
+// 13-pixel cell).
 constexpr qreal kBitmapStrikeAtStandardDpi = 13.0;
 
 #ifndef Q_OS_WIN
@@ -89,10 +84,13 @@ std::optional<QFont> BitmapStrike(int pixelSize) {
     Q_UNUSED(pixelSize);
     return std::nullopt;
 #else
-    QFont font(BitmapFamily());
+    // The bitmap face of the design. fonts-wine's copy has strikes of 13, 16 and 20 pixels, but Qt 6.4 lists
+    // only the first strike of a font file, so the others are never offered (QFontInfo tells).
+    const QString family = QStringLiteral("MS Sans Serif");
+    QFont font(family);
     font.setPixelSize(pixelSize);
     const QFontInfo found(font);
-    if (found.family() != BitmapFamily() || found.pixelSize() != pixelSize) {
+    if (found.family() != family || found.pixelSize() != pixelSize) {
         return std::nullopt;
     }
     return font;
