@@ -83,7 +83,6 @@ BuiltControls BuildFromTable(QWidget* window, const Rows& rows, Create create) {
     window->setFont(fonts.regular);
     const std::string windowName = window->objectName().toStdString();
     BuiltControls built;
-    std::vector<QWidget*> made;
     for (const auto& row : rows) {
         QWidget* widget = create(row, row.parent == windowName ? window : built.at(row.parent));
         widget->setObjectName(QString::fromUtf8(row.name));
@@ -93,10 +92,13 @@ BuiltControls BuildFromTable(QWidget* window, const Rows& rows, Create create) {
         widget->setFont(IsBold(row) ? fonts.bold : fonts.regular);
         PlaceInTwips(widget, row.rect);
         built.emplace(row.name, widget);
-        made.push_back(widget);
     }
     if (fonts.fitToControls) {
-        FitFontsToCaptions(window, made);
+        std::vector<QWidget*> controls;
+        for (const auto& [name, widget] : built) {
+            controls.push_back(widget);
+        }
+        FitFontsToCaptions(window, controls);
     }
     return built;
 }

@@ -213,7 +213,7 @@ void FitFontsToCaptions(QWidget* window, const std::vector<QWidget*>& controls) 
         for (QWidget* widget : controls) {
             if (widget->font().bold() == bold) {
                 ofWeight.push_back(widget);
-                if (MeasureCaption(widget, widget->font())) {
+                if (!CaptionOf(widget).isEmpty()) {
                     captioned.push_back(widget);
                 }
             }
