@@ -6,7 +6,7 @@
 // scrollback's bound.
 //   bench_console STANDIN ROUNDS [BYTES]
 #include "Console.h"
-#include "StandInOnPath.h"
+#include "StandIn.h"
 #include "TerminalScreen.h"
 
 #include <QApplication>
@@ -112,8 +112,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: bench_console STANDIN ROUNDS [BYTES]\n");
         return 64;
     }
-    QTemporaryDir folder;
-    const QString program = PutStandInOnPath(folder, argv[1]);
+    const StandIn standIn(QStringLiteral("vantrel"), QString::fromLocal8Bit(argv[1]));
+    const PathPrefix onPath(standIn.Folder());
+    const QString program = standIn.Path();
     qputenv("VANTREL_STANDIN_FLOOD", argc > 3 ? QByteArray(argv[3]) : QByteArray("10000000"));
 
     vantrel::Console console;
@@ -132,7 +133,7 @@ int main(int argc, char* argv[]) {
     for (int round = 0; round < rounds; ++round) {
         counter.paints = 0;
         auto start = Clock::now();
-        console.Run(line);
+        console.Run({line});
         const double ours = Milliseconds(start);
         const double perSecond = counter.paints * 1000.0 / ours;
         const double baseline = BareReadLoop(program.toLocal8Bit());

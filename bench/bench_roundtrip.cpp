@@ -3,7 +3,8 @@
 // "<ours ms> <baseline ms>", the two interleaved.
 //   bench_roundtrip STANDIN ROUNDS
 #include "Form1.h"
-#include "StandInOnPath.h"
+#include "MemoryStore.h"
+#include "StandIn.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,19 +23,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Options kept in memory only: a benchmark never touches the user's settings.
-class NullStore final : public vantrel::SettingsStore {
-public:
-    std::string Read(std::string_view /*application*/, std::string_view /*section*/, std::string_view /*key*/,
-                     std::string_view text) override {
-        return std::string{text};
-    }
-    void Write(std::string_view /*application*/, std::string_view /*section*/, std::string_view /*key*/,
-               std::string_view /*text*/) override {}
-    bool Flush() override { return true; }
-    [[nodiscard]] std::string Location() const override { return {}; }
-};
-
 double Milliseconds(Clock::time_point from) {
     return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
 }
@@ -47,10 +35,11 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: bench_roundtrip STANDIN ROUNDS\n");
         return 64;
     }
-    QTemporaryDir folder;
-    const QString program = PutStandInOnPath(folder, argv[1]);
+    const StandIn standIn(QStringLiteral("vantrel"), QString::fromLocal8Bit(argv[1]));
+    const PathPrefix onPath(standIn.Folder());
+    const QString program = standIn.Path();
 
-    vantrel::Form1 form(std::make_unique<NullStore>());
+    vantrel::Form1 form(std::make_unique<MemoryStore>()); // never the user's settings
     form.show();
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("/maps/e1.wad"));
     form.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("/maps/e1_vtl.wad"));

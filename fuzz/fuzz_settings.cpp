@@ -5,6 +5,7 @@
 //
 // Input: the text of each key in key-table order, one per line; keys past the last line are missing.
 #include "FuzzSupport.h"
+#include "MemoryStore.h"
 #include "Settings.h"
 
 #include <algorithm>
@@ -17,25 +18,6 @@
 namespace {
 
 using namespace vantrel;
-
-// A store that holds what the fuzzer wrote into it.
-class MemoryStore final : public SettingsStore {
-public:
-    std::string Read(std::string_view /*application*/, std::string_view /*section*/, std::string_view key,
-                     std::string_view defaultText) override {
-        const auto found = m_values.find(key);
-        return found == m_values.end() ? std::string{defaultText} : found->second;
-    }
-    void Write(std::string_view /*application*/, std::string_view /*section*/, std::string_view key,
-               std::string_view text) override {
-        m_values.insert_or_assign(std::string{key}, std::string{text});
-    }
-    bool Flush() override { return true; }
-    [[nodiscard]] std::string Location() const override { return "memory"; }
-
-private:
-    std::map<std::string, std::string, std::less<>> m_values;
-};
 
 std::string LowerAscii(std::string_view text) {
     std::string lower{text};

@@ -5,6 +5,13 @@
 
 namespace vantrel {
 
+// One build as the main window hands it on: the command line it composed, and the file that NodeBuilder writes.
+struct BuildRequest final {
+    QString commandLine{};
+    QString outputFile{};
+    bool outputIsInput{}; // the output file is the input file ("Input File = Output File"), the user's own WAD
+};
+
 // How one run of NodeBuilder ended.
 struct RunOutcome final {
     // Stopped: ended after its console was closed, which hangs it up.
@@ -38,12 +45,13 @@ ProgramLocation FindProgram(const QString& name, const QString& ownFolder, const
 // keeping input away from them during the run is the caller's job.
 RunOutcome RunAndWait(const QString& commandLine);
 
-#ifndef Q_OS_WIN
 class PseudoTerminal;
 
-// As RunAndWait, but the program runs on `terminal` as the leader of a session of its own; a hang-up of the
-// terminal during the run makes the outcome Stopped.
+// POSIX: as RunAndWait, but the program runs on `terminal` as the leader of a session of its own; a hang-up
+// of the terminal during the run makes the outcome Stopped.
 RunOutcome RunOnTerminal(const QString& commandLine, PseudoTerminal& terminal);
-#endif
+
+// A signal's number and, where the system knows one, its name ("6 (SIGABRT)").
+QString SignalName(int signal);
 
 } // namespace vantrel

@@ -1,8 +1,10 @@
 #include "BrowseFile.h"
+#include "BrowseFileControls.h"
 #include "BrowseFileDriver.h"
 #include "CaptionFit.h"
 #include "Drives.h"
 #include "MessageBox.h"
+#include "MessageRecorder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -53,21 +55,6 @@ public:
 private:
     QList<Drive> m_drives;
     QSet<QString> m_unready;
-};
-
-// Keeps every message box that the code under test shows, instead of showing it.
-class MessageRecorder final {
-public:
-    MessageRecorder()
-        : m_previous(SetMessageBoxHandler([this](QWidget* /*parent*/, const Message& m) { messages.append(m); })) {}
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-    ~MessageRecorder() { SetMessageBoxHandler(m_previous); }
-
-    QList<Message> messages;
-
-private:
-    MessageBoxHandler m_previous;
 };
 
 // Makes files and folders below root; names ending in "/" are folders.

@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "MemoryStore.h"
 #include "MessageBox.h"
+#include "MessageRecorder.h"
 #include "StandIn.h"
 #include "TerminalScreen.h"
 
@@ -63,20 +64,6 @@ void When(QObject* context, std::function<bool()> condition, std::function<void(
     timer->start(5);
 }
 
-// Answers every question with `answer` and keeps what was asked.
-struct Answering {
-    QList<Question> asked;
-    QuestionHandler previous;
-    explicit Answering(bool answer)
-        : previous(SetQuestionHandler([this, answer](QWidget*, const Question& question) {
-              asked.append(question);
-              return answer;
-          })) {}
-    Answering(const Answering&) = delete;
-    Answering& operator=(const Answering&) = delete;
-    ~Answering() { SetQuestionHandler(previous); }
-};
-
 QString LastLine(const TerminalScreen* screen) {
     return screen->ScreenText().section(u'\n', -1);
 }
@@ -125,7 +112,7 @@ void TestConsole::showsTheOutputAsATerminalWould() {
     PathPrefix path(standIn.Folder());
     Variables variables{{variable.constData(), value}};
     Console console;
-    const RunOutcome outcome = console.Run(QString::fromLatin1(kLine));
+    const RunOutcome outcome = console.Run({QString::fromLatin1(kLine)});
     QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
     QCOMPARE(console.Screen()->ScreenText(), shown + u'\n' + QStringLiteral("NodeBuilder finished."));
 }
@@ -134,7 +121,7 @@ void TestConsole::givesNodeBuilderATerminalOfItsOwn() {
     StandIn standIn;
     PathPrefix path(standIn.Folder());
     Console console;
-    console.Run(QString::fromLatin1(kLine));
+    console.Run({QString::fromLatin1(kLine)});
     const auto runs = standIn.Runs();
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs.first().terminals, QStringLiteral("111"));
@@ -151,7 +138,7 @@ void TestConsole::typedKeysReachNodeBuilder() {
     When(
         &console, [&console] { return console.Screen()->ScreenText().contains(QStringLiteral("Press any key")); },
         [&console] { QTest::keyClick(console.Screen(), Qt::Key_Q); });
-    const RunOutcome outcome = console.Run(QString::fromLatin1(kLine));
+    const RunOutcome outcome = console.Run({QString::fromLatin1(kLine)});
     QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
     QCOMPARE(standIn.Runs().value(0).key, QStringLiteral("q"));
     QVERIFY2(console.Screen()->ScreenText().contains(QStringLiteral("key=q")),
@@ -220,7 +207,7 @@ void TestConsole::staysOpenAndTellsHowTheRunEnded() {
     PathPrefix path(standIn.Folder());
     Variables variables{{variable.constData(), value}, {"VANTREL_STANDIN_PROGRESS", "1"}};
     Console console;
-    console.Run(QString::fromLatin1(kLine));
+    console.Run({QString::fromLatin1(kLine)});
     QVERIFY(console.isVisible());
     QCOMPARE(console.windowTitle(), title + QStringLiteral(" - ") + standIn.Path());
     QVERIFY(console.Screen()->ScreenText().startsWith(QStringLiteral("Working...\nProgress 100%\nDone.\n")));
@@ -233,7 +220,7 @@ void TestConsole::closingDuringTheRunAsksAndNoKeepsItRunning() {
     PathPrefix path(standIn.Folder());
     const QString release = QDir(standIn.Folder()).filePath(QStringLiteral("release"));
     Variables variables{{"VANTREL_STANDIN_WAIT_FOR", release.toLocal8Bit()}};
-    Answering no(false);
+    QuestionAnswerer no(false);
     Console console;
     bool closed = true;
     bool runningAfterNo = false;
@@ -244,17 +231,18 @@ void TestConsole::closingDuringTheRunAsksAndNoKeepsItRunning() {
             runningAfterNo = console.IsRunning() && console.isVisible();
             QFile(release).open(QIODevice::WriteOnly);
         });
-    const RunOutcome outcome = console.Run(QStringLiteral(R"(vantrel.exe "/maps/e1.wad" E1M1 -o "/maps/e1.wad")"));
+    const RunOutcome outcome = console.Run(
+        {QStringLiteral(R"(vantrel.exe "/maps/e1.wad" E1M1 -o "/maps/e1.wad")"), QStringLiteral("/maps/e1.wad"), true});
     QVERIFY(!closed);
     QVERIFY(runningAfterNo);
     QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
-    QCOMPARE(no.asked.size(), 1);
+    QCOMPARE(no.questions.size(), 1);
     // It names the file at stake, which with "Input File = Output File" is the input itself.
-    QVERIFY2(no.asked.first().text.contains(QStringLiteral("/maps/e1.wad")), qPrintable(no.asked.first().text));
-    QVERIFY(no.asked.first().text.contains(QStringLiteral("also the input file")));
+    QVERIFY2(no.questions.first().text.contains(QStringLiteral("/maps/e1.wad")), qPrintable(no.questions.first().text));
+    QVERIFY(no.questions.first().text.contains(QStringLiteral("also the input file")));
     QVERIFY(console.isVisible());
     QVERIFY(console.close()); // after the run the console just closes
-    QCOMPARE(no.asked.size(), 1);
+    QCOMPARE(no.questions.size(), 1);
 }
 
 void TestConsole::closingAndYesStopsNodeBuilder_data() {
@@ -272,17 +260,17 @@ void TestConsole::closingAndYesStopsNodeBuilder() {
     PathPrefix path(standIn.Folder());
     Variables variables{{"VANTREL_STANDIN_WAIT_FOR", QDir(standIn.Folder()).filePath("never").toLocal8Bit()},
                         {"VANTREL_STANDIN_IGNORE_HUP", ignoresHangUps ? "1" : "0"}};
-    Answering yes(true);
+    QuestionAnswerer yes(true);
     Console console;
     // Once the stand-in has logged its run it has set up its signals: a hang-up before that would only
     // show how a program that has not started yet ends.
     When(
         &console, [&] { return console.IsRunning() && standIn.Runs().size() == 1; }, [&console] { console.close(); });
-    const RunOutcome outcome = console.Run(QString::fromLatin1(kLine));
+    const RunOutcome outcome = console.Run({QString::fromLatin1(kLine), QStringLiteral("/maps/e1_vtl.wad")});
     QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Stopped));
     QCOMPARE(outcome.signal, signal);
-    QCOMPARE(yes.asked.size(), 1);
-    QVERIFY(yes.asked.first().text.contains(QStringLiteral("/maps/e1_vtl.wad")));
+    QCOMPARE(yes.questions.size(), 1);
+    QVERIFY(yes.questions.first().text.contains(QStringLiteral("/maps/e1_vtl.wad")));
     QVERIFY(!console.isVisible());
 }
 
@@ -292,11 +280,11 @@ void TestConsole::theNextRunReusesTheConsoleCleared() {
     BuildRunner runner(BuildRunner::Place::Console);
     {
         Variables variables{{"VANTREL_STANDIN_PROGRESS", "1"}, {"VANTREL_STANDIN_EXIT", "2"}};
-        runner.Run(QString::fromLatin1(kLine));
+        runner.Run({QString::fromLatin1(kLine)});
     }
     Console* first = runner.ConsoleWindow();
     QVERIFY(first->Screen()->ScreenText().contains(QStringLiteral("Progress")));
-    runner.Run(QString::fromLatin1(kLine));
+    runner.Run({QString::fromLatin1(kLine)});
     QCOMPARE(runner.ConsoleWindow(), first);
     QCOMPARE(first->Screen()->Text(), QStringLiteral("NodeBuilder finished."));
     QVERIFY(first->windowTitle().startsWith(QStringLiteral("Finished - ")));
@@ -307,7 +295,7 @@ void TestConsole::nothingStartedOpensNoConsole() {
     const QByteArray saved = qgetenv("PATH");
     qputenv("PATH", empty.path().toLocal8Bit());
     BuildRunner runner(BuildRunner::Place::Console);
-    const RunOutcome outcome = runner.Run(QString::fromLatin1(kLine));
+    const RunOutcome outcome = runner.Run({QString::fromLatin1(kLine)});
     qputenv("PATH", saved);
     QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::NotStarted));
     QVERIFY(outcome.reason.contains(QStringLiteral("vantrel.exe")));
@@ -344,7 +332,7 @@ void TestConsole::theMainWindowTakesInputRightAfterTheEnd() {
     Variables variables{{"VANTREL_STANDIN_PROGRESS", "1"}, {"VANTREL_STANDIN_WAIT_FOR", release.toLocal8Bit()}};
     BuildRunner runner(BuildRunner::Place::Console);
     Form1 form(std::make_unique<MemoryStore>());
-    form.SetRunner([&runner](const QString& line) { return runner.Run(line); });
+    form.SetRunner([&runner](const BuildRequest& request) { return runner.Run(request); });
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("a.wad"));
     form.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("b.wad"));
     form.show();

@@ -3,8 +3,10 @@
 #include "CaptionFit.h"
 #include "Controls.h"
 #include "Form1.h"
+#include "Form1Controls.h"
 #include "MemoryStore.h"
 #include "MessageBox.h"
+#include "MessageRecorder.h"
 #include "OptionsFactory.h"
 #include "StandIn.h"
 #include "WindowFonts.h"
@@ -77,20 +79,6 @@ bool PointerIsBusy() {
     const QCursor* pointer = QGuiApplication::overrideCursor();
     return pointer != nullptr && pointer->shape() == Qt::WaitCursor;
 }
-
-struct Captured {
-    QList<Message> messages;
-    int shownUnderBusyPointer{0};
-    MessageBoxHandler previous;
-    Captured()
-        : previous(SetMessageBoxHandler([this](QWidget*, const Message& message) {
-              messages.append(message);
-              shownUnderBusyPointer += PointerIsBusy() ? 1 : 0;
-          })) {}
-    Captured(const Captured&) = delete;
-    Captured& operator=(const Captured&) = delete;
-    ~Captured() { SetMessageBoxHandler(previous); }
-};
 
 } // namespace
 
@@ -358,7 +346,7 @@ void TestForm1::commandLineFieldIsNeverATabStop() {
 void TestForm1::buildComposesAndRuns() {
     StandIn standIn;
     PathPrefix path(standIn.Folder());
-    Captured captured;
+    MessageRecorder captured;
     Form1 form(std::make_unique<MemoryStore>());
     form.show();
     Control<QLineEdit>(form, "Text1")->setText(QStringLiteral("/maps/my maps/e1.wad"));
@@ -411,10 +399,10 @@ void TestForm1::buildRefuses() {
     QFETCH(QString, output);
     QFETCH(QString, level);
     QFETCH(QString, title);
-    Captured captured;
+    MessageRecorder captured;
     int runs = 0;
     Form1 form(std::make_unique<MemoryStore>());
-    form.SetRunner([&runs](const QString&) {
+    form.SetRunner([&runs](const BuildRequest&) {
         ++runs;
         RunOutcome outcome;
         outcome.kind = RunOutcome::Kind::Exited;
@@ -466,14 +454,16 @@ void TestForm1::buildReportsTheOutcome() {
         qputenv("PATH", empty.path().toLocal8Bit());
     }
     qputenv(variable.constData(), value);
-    Captured captured;
+    int shownUnderBusyPointer = 0;
+    MessageRecorder captured(
+        [&shownUnderBusyPointer](const Message&) { shownUnderBusyPointer += PointerIsBusy() ? 1 : 0; });
     Form1 form(std::make_unique<MemoryStore>());
     // The real run, watched: the busy pointer must be up while it lasts, and gone once it has ended,
     // before any message about it.
     bool busyDuringRun = false;
-    form.SetRunner([&busyDuringRun](const QString& commandLine) {
+    form.SetRunner([&busyDuringRun](const BuildRequest& request) {
         busyDuringRun = PointerIsBusy();
-        return RunAndWait(commandLine);
+        return RunAndWait(request.commandLine);
     });
     Control<QLineEdit>(form, "Text1")->setText(QStringLiteral("a.wad"));
     Control<QLineEdit>(form, "Text2")->setText(QStringLiteral("b.wad"));
@@ -484,7 +474,7 @@ void TestForm1::buildReportsTheOutcome() {
 
     QVERIFY(busyDuringRun);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-    QCOMPARE(captured.shownUnderBusyPointer, 0);
+    QCOMPARE(shownUnderBusyPointer, 0);
     if (mentions.isEmpty()) {
         QVERIFY(captured.messages.isEmpty());
         return;
@@ -739,8 +729,10 @@ void TestForm1::aDropIsACopyAndAnIgnoredDropSaysSo() {
 void TestForm1::longPathsReachNodeBuilderWhole() {
     QString ran;
     Form1 form(std::make_unique<MemoryStore>());
-    form.SetRunner([&ran](const QString& line) {
-        ran = line;
+    BuildRequest handed;
+    form.SetRunner([&ran, &handed](const BuildRequest& request) {
+        ran = request.commandLine;
+        handed = request;
         RunOutcome outcome;
         outcome.kind = RunOutcome::Kind::Exited;
         return outcome;
@@ -753,13 +745,16 @@ void TestForm1::longPathsReachNodeBuilderWhole() {
     QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
     QVERIFY(ran.endsWith(QStringLiteral(" -o \"/maps/out.wad\"")));
     QVERIFY(ran.contains(input));
+    // Whoever runs it is told the file at stake, so that stopping the run can name it.
+    QCOMPARE(handed.outputFile, QStringLiteral("/maps/out.wad"));
+    QVERIFY(!handed.outputIsInput);
 }
 
 void TestForm1::brokenCharactersAreRefusedOrCopiedExactly() {
-    Captured captured;
+    MessageRecorder captured;
     int runs = 0;
     Form1 form(std::make_unique<MemoryStore>());
-    form.SetRunner([&runs](const QString&) {
+    form.SetRunner([&runs](const BuildRequest&) {
         ++runs;
         return RunOutcome{};
     });

@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "MemoryStore.h"
 #include "MessageBox.h"
+#include "MessageRecorder.h"
 
 #include <QLineEdit>
 #include <QMimeData>
@@ -39,26 +40,23 @@ private slots:
 private:
     std::unique_ptr<vantrel::Form1> NewWindow();
 
-    QList<vantrel::Message> m_messages;
+    std::unique_ptr<MessageRecorder> m_recorder;
     QStringList m_runs;
-    vantrel::MessageBoxHandler m_previousHandler;
 };
 
 void TestHardeningRegressions::init() {
-    m_messages.clear();
     m_runs.clear();
-    m_previousHandler = vantrel::SetMessageBoxHandler(
-        [this](QWidget* /*parent*/, const vantrel::Message& message) { m_messages << message; });
+    m_recorder = std::make_unique<MessageRecorder>();
 }
 
 void TestHardeningRegressions::cleanup() {
-    vantrel::SetMessageBoxHandler(m_previousHandler);
+    m_recorder.reset();
 }
 
 std::unique_ptr<vantrel::Form1> TestHardeningRegressions::NewWindow() {
     auto window = std::make_unique<vantrel::Form1>(std::make_unique<MemoryStore>());
-    window->SetRunner([this](const QString& commandLine) {
-        m_runs << commandLine;
+    window->SetRunner([this](const vantrel::BuildRequest& request) {
+        m_runs << request.commandLine;
         vantrel::RunOutcome outcome;
         outcome.kind = vantrel::RunOutcome::Kind::Exited;
         return outcome;
@@ -119,10 +117,10 @@ void TestHardeningRegressions::buildWithNulRunsNothing() {
     window->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
 
     QCOMPARE(m_runs.size(), runs ? 1 : 0);
-    QCOMPARE(m_messages.size(), runs ? 0 : 1);
+    QCOMPARE(m_recorder->messages.size(), runs ? 0 : 1);
     if (!runs) {
-        QCOMPARE(m_messages.first().icon, vantrel::MessageIcon::Critical);
-        QVERIFY(m_messages.first().text.contains(QStringLiteral("NUL")));
+        QCOMPARE(m_recorder->messages.first().icon, vantrel::MessageIcon::Critical);
+        QVERIFY(m_recorder->messages.first().text.contains(QStringLiteral("NUL")));
         QVERIFY(window->findChild<QLineEdit*>(QStringLiteral("Text4"))->text().isEmpty());
     }
 }
@@ -142,7 +140,7 @@ void TestHardeningRegressions::droppedNameWithNulIsRefusedAtBuild() {
     window->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
 
     QVERIFY(m_runs.isEmpty());
-    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_recorder->messages.size(), 1);
 }
 
 QTEST_MAIN(TestHardeningRegressions)

@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <vterm_keycodes.h>
-
 using namespace vantrel;
 
 namespace {
@@ -134,38 +132,41 @@ void TestTerminalModel::keepsColoursInABoundedTable() {
 
 void TestTerminalModel::encodesKeys_data() {
     QTest::addColumn<QByteArray>("modes"); // what the program sent before
-    QTest::addColumn<int>("key");          // a VTermKey, or 0 for the character
+    QTest::addColumn<int>("key");          // a TerminalKey, or None for the character
     QTest::addColumn<uint>("character");
-    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<uint>("modifiers");
     QTest::addColumn<QByteArray>("sent");
 
-    QTest::newRow("a letter") << QByteArray() << 0 << uint('q') << int(VTERM_MOD_NONE) << QByteArray("q");
+    QTest::newRow("a letter") << QByteArray() << int(TerminalKey::None) << uint('q') << uint(kNoModifier)
+                              << QByteArray("q");
     QTest::newRow("a letter beyond ASCII")
-        << QByteArray() << 0 << uint(0xEB) << int(VTERM_MOD_NONE) << QByteArray("\xc3\xab");
+        << QByteArray() << int(TerminalKey::None) << uint(0xEB) << uint(kNoModifier) << QByteArray("\xc3\xab");
     QTest::newRow("Ctrl+C is the interrupt character")
-        << QByteArray() << 0 << uint('c') << int(VTERM_MOD_CTRL) << QByteArray("\x03");
-    QTest::newRow("Enter") << QByteArray() << int(VTERM_KEY_ENTER) << 0U << int(VTERM_MOD_NONE) << QByteArray("\r");
-    QTest::newRow("Backspace") << QByteArray() << int(VTERM_KEY_BACKSPACE) << 0U << int(VTERM_MOD_NONE)
+        << QByteArray() << int(TerminalKey::None) << uint('c') << uint(kControl) << QByteArray("\x03");
+    QTest::newRow("Enter") << QByteArray() << int(TerminalKey::Enter) << 0U << uint(kNoModifier) << QByteArray("\r");
+    QTest::newRow("Backspace") << QByteArray() << int(TerminalKey::Backspace) << 0U << uint(kNoModifier)
                                << QByteArray("\x7f");
-    QTest::newRow("cursor up") << QByteArray() << int(VTERM_KEY_UP) << 0U << int(VTERM_MOD_NONE)
+    QTest::newRow("cursor up") << QByteArray() << int(TerminalKey::Up) << 0U << uint(kNoModifier)
                                << QByteArray("\x1b[A");
     QTest::newRow("cursor up in the program's application mode")
-        << QByteArray("\x1b[?1h") << int(VTERM_KEY_UP) << 0U << int(VTERM_MOD_NONE) << QByteArray("\x1bOA");
+        << QByteArray("\x1b[?1h") << int(TerminalKey::Up) << 0U << uint(kNoModifier) << QByteArray("\x1bOA");
+    QTest::newRow("a function key") << QByteArray() << int(FunctionKey(5)) << 0U << uint(kNoModifier)
+                                    << QByteArray("\x1b[15~");
 }
 
 void TestTerminalModel::encodesKeys() {
     QFETCH(QByteArray, modes);
     QFETCH(int, key);
     QFETCH(uint, character);
-    QFETCH(int, modifiers);
+    QFETCH(uint, modifiers);
     QFETCH(QByteArray, sent);
     TerminalModel model(25, 80, 10);
     QByteArray output;
     model.SetOutput(
         [&output](const char* bytes, std::size_t size) { output.append(bytes, static_cast<qsizetype>(size)); });
     Feed(model, modes);
-    if (key != 0) {
-        model.TypeKey(key, modifiers);
+    if (static_cast<TerminalKey>(key) != TerminalKey::None) {
+        model.TypeKey(static_cast<TerminalKey>(key), modifiers);
     } else {
         model.TypeCharacter(character, modifiers);
     }

@@ -1,6 +1,7 @@
 #include "Controls.h"
 #include "Form1.h"
 #include "MessageBox.h"
+#include "MessageRecorder.h"
 #include "UserSettingsStore.h"
 
 #include <QApplication>
@@ -58,18 +59,17 @@ private:
     void OpenAndClose(const std::function<void(Form1&)>& change = {});
 
     std::unique_ptr<QTemporaryDir> m_config;
-    QList<Message> m_messages;
+    std::unique_ptr<MessageRecorder> m_recorder;
 };
 
 void TestUserSettings::init() {
     m_config = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-    m_messages.clear();
-    SetMessageBoxHandler([this](QWidget*, const Message& message) { m_messages.append(message); });
+    m_recorder = std::make_unique<MessageRecorder>();
 }
 
 void TestUserSettings::cleanup() {
-    SetMessageBoxHandler({});
+    m_recorder.reset();
     qunsetenv("XDG_CONFIG_HOME");
 }
 
@@ -84,7 +84,7 @@ void TestUserSettings::OpenAndClose(const std::function<void(Form1&)>& change) {
 
 void TestUserSettings::firstRunWritesAllFifteenKeys() {
     OpenAndClose();
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(m_recorder->messages.isEmpty());
     QSettings ini(IniPath(), QSettings::IniFormat);
     QCOMPARE(ini.childGroups(), QStringList{QStringLiteral("Vantrel")});
     ini.beginGroup(QStringLiteral("Vantrel"));
@@ -149,7 +149,7 @@ void TestUserSettings::damagedFileIsReadAroundAndSavedWithoutAlarm() {
         QCOMPARE(form.Options().nodes, (std::array<bool, 3>{false, false, true}));
         QCOMPARE(form.Options().Check1.at(0), 2);
         QVERIFY(form.close());
-        QCOMPARE(m_messages.size(), 0);
+        QCOMPARE(m_recorder->messages.size(), 0);
     }
     QSettings ini(IniPath(), QSettings::IniFormat);
     QCOMPARE(ini.status(), QSettings::NoError);
@@ -166,18 +166,18 @@ void TestUserSettings::damagedFileThenAFailedWriteIsReported() {
         QVERIFY(QDir(QFileInfo(IniPath()).path()).removeRecursively());
         WriteAll(m_config->filePath(QStringLiteral("QMR")), "not a folder");
     });
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages.first().text.contains(QStringLiteral("could not be saved")),
-             qPrintable(m_messages.first().text));
+    QCOMPARE(m_recorder->messages.size(), 1);
+    QVERIFY2(m_recorder->messages.first().text.contains(QStringLiteral("could not be saved")),
+             qPrintable(m_recorder->messages.first().text));
 }
 
 void TestUserSettings::unwritableStoreIsReportedAndKeepsWhatWasThere() {
     // A file where the store's folder should be: no user, root included, can write the store there.
     WriteAll(m_config->filePath(QStringLiteral("QMR")), "not a folder");
     OpenAndClose();
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages.first().text.contains(QDir::toNativeSeparators(IniPath())),
-             qPrintable(m_messages.first().text));
+    QCOMPARE(m_recorder->messages.size(), 1);
+    QVERIFY2(m_recorder->messages.first().text.contains(QDir::toNativeSeparators(IniPath())),
+             qPrintable(m_recorder->messages.first().text));
     QCOMPARE(ReadAll(m_config->filePath(QStringLiteral("QMR"))), QByteArray("not a folder"));
 }
 
@@ -191,7 +191,7 @@ void TestUserSettings::readOnlyFolderIsReportedAndKeepsTheFile() {
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     OpenAndClose([](Form1& form) { QTest::mouseClick(form.findChild<QWidget*>("nodes_2"), Qt::LeftButton); });
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_recorder->messages.size(), 1);
     QCOMPARE(ReadAll(IniPath()), before);
 }
 

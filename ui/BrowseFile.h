@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Drives.h"
+#include "FolderListing.h"
 #include "Layout.h"
 
 #include <QDialog>
@@ -22,26 +23,6 @@ class QPushButton;
 class QStringListModel;
 
 namespace vantrel {
-
-// What a control of the file browser is.
-enum class BrowseControlKind { Frame, DriveList, FolderList, FileList, Button, ResultField };
-
-// One control of the file browser and where it stands.
-struct BrowseControlRow final {
-    const char* name;
-    BrowseControlKind kind;
-    const char* parent; // "Frame1" or "BrowseFile"
-    const char* caption;
-    TwipRect rect;
-    int tabPosition;
-    const char* accessibleName; // what assistive technology announces for a control without a caption
-};
-
-// The dialog's client area in twips.
-inline constexpr TwipRect kBrowseFileClientArea{0, 0, 7095, 5175};
-
-// Every control of the file browser, parents before children.
-extern const std::array<BrowseControlRow, 10> kBrowseFileControls;
 
 // The full path that "OK" reports: the folder, a separator unless the folder already ends in one, the name.
 QString JoinFolderAndFile(const QString& folder, const QString& file);
@@ -75,12 +56,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // What the folder list's folder holds, read once for both lists.
-    struct FolderContents final {
-        QStringList folders;
-        QStringList files;
-    };
-
     BuiltControls CreateControls();
     void SetTabOrder(const BuiltControls& controls);
     void WireEvents();
@@ -93,9 +68,8 @@ private:
     void CommandCancel_Click();
     void Dir1_OpenItem(const QListWidgetItem* item);
 
-    [[nodiscard]] std::optional<FolderContents> ReadFolder(const QString& folder) const;
     bool MoveFolderList(const QString& folder);
-    void ShowFolder(const QString& folder, FolderContents contents);
+    void ShowFolder(const QString& folder, FolderListing contents);
     bool OpenDrive(const Drive& drive, const QString& folder);
     void SelectDriveQuietly(const std::optional<Drive>& drive);
     [[nodiscard]] QString CurrentFolderOf(const Drive& drive) const;
@@ -104,9 +78,9 @@ private:
     std::unique_ptr<DriveSource> m_driveSource;
     QList<Drive> m_drives;
     QString m_startFolder;
-    std::vector<std::string> m_patterns; // UTF-8 wildcards
-    QString m_folder;                    // the folder list's folder, with "/" separators
-    FolderContents m_shown;
+    NamePatterns m_patterns;
+    QString m_folder;      // the folder list's folder, with "/" separators
+    FolderListing m_shown; // what the folder list's folder holds, read once for both lists
 
     QComboBox* m_drive1{};
     QListWidget* m_dir1{};

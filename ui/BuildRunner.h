@@ -2,6 +2,8 @@
 
 #include "ExecuteCmd.h"
 
+#include <QWidget>
+
 #include <memory>
 
 namespace vantrel {
@@ -10,34 +12,27 @@ class Console;
 
 // Where NodeBuilder runs, decided here alone: in the terminal the front end was started from, which it then
 // shares, or else in NodeBuilder's console, a window of its own. On Windows the system gives NodeBuilder a
-// console of its own either way.
+// console of its own either way. Each platform's unit has its own half.
 class BuildRunner final {
 public:
     enum class Place { Decide, Terminal, Console };
 
-    // Decide: the console unless the front end's standard output is a terminal, looked at for each run.
+    // Decide: the console unless the front end's standard output is a terminal whose foreground job it is,
+    // looked at for each run.
     explicit BuildRunner(Place place = Place::Decide);
     BuildRunner(const BuildRunner&) = delete;
     BuildRunner& operator=(const BuildRunner&) = delete;
     ~BuildRunner();
 
-    RunOutcome Run(const QString& commandLine);
+    RunOutcome Run(const BuildRequest& request);
     // Closes the console, if one is open; it goes with the main window.
     void CloseConsole();
-#ifndef Q_OS_WIN
-    // The console of the runs so far; null before the first run that needed one.
-    [[nodiscard]] Console* ConsoleWindow() const {
-        return m_console.get();
-    }
-#endif
+    // The console of the runs so far; null before the first run that needed one, and on Windows.
+    [[nodiscard]] Console* ConsoleWindow() const;
 
 private:
-    [[nodiscard]] bool UsesConsole() const;
-
     Place m_place;
-#ifndef Q_OS_WIN
-    std::unique_ptr<Console> m_console;
-#endif
+    std::unique_ptr<QWidget> m_console;
 };
 
 } // namespace vantrel

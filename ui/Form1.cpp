@@ -7,7 +7,10 @@
 #include "CommandLine.h"
 #include "Controls.h"
 #include "FileNames.h"
+#include "Form1Controls.h"
 #include "MessageBox.h"
+#include "OutcomeWords.h"
+#include "Paths.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -32,30 +35,9 @@ namespace vantrel {
 
 namespace {
 
-constexpr const char* kCreditLine = "Vantrel Frontend for the vantrel.exe node builder";
-
 QString WindowTitle() {
     return QStringLiteral("Vantrel Frontend");
 }
-
-// The path of a URL as the bytes it encodes.
-QByteArray PathBytes(const QUrl& url) {
-    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-}
-
-// True when the file name taken from the URL gives back the URL's path byte for byte. A path that is not
-// valid UTF-8 decodes to replacement characters, which would reach NodeBuilder as another file's name.
-bool NamesTheSameFile(const QUrl& url, const QString& localFile) {
-#ifndef Q_OS_WIN
-    // A URL naming a host gives "//host/path", which is "/host/path" here; Windows reads it as a share.
-    if (!url.host().isEmpty()) {
-        return false;
-    }
-#endif
-    return PathBytes(QUrl::fromLocalFile(localFile)) == PathBytes(url);
-}
-
-using enum ControlKind;
 
 // The labels that caption a field, each with its field.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kFieldCaptions{{
@@ -63,94 +45,6 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kFieldCap
     {"Label1", "Text1"},
     {"Label2", "Text2"},
 }};
-
-} // namespace
-
-const std::array<ControlRow, 33> kForm1Controls{{
-    {"Frame1", Frame, "Form1", "", {120, 0, 6975, 6495}, 0, false},
-    {"Frame3", Frame, "Frame1", "", {120, 120, 4455, 1095}, 1, false},
-    {"Frame4", Frame, "Frame1", "", {120, 1200, 4455, 1455}, 5, false},
-    {"Frame7", Frame, "Frame1", "", {4680, 120, 2175, 1815}, 16, false},
-    {"Frame2", Frame, "Frame1", "", {4680, 1920, 2175, 735}, 30, false},
-    {"Frame6", Frame, "Frame1", "", {120, 2640, 6735, 975}, 19, false},
-    {"Frame5", Frame, "Frame1", "", {120, 3600, 6735, 1815}, 10, false},
-    {"nodes_0", OptionButton, "Frame3", "Minimize splits", {120, 240, 1335, 255}, 2, false},
-    {"nodes_1", OptionButton, "Frame3", "Minimize BSP depth", {120, 480, 1815, 255}, 3, false},
-    {"nodes_2", OptionButton, "Frame3", "Minimize time", {120, 720, 1335, 255}, 4, false},
-    {"Check1_1", CheckBox, "Frame3", "Ensure all sub-sectors contain only 1 sector", {2160, 240, 1935, 375}, 23, false},
-    {"Check1_2", CheckBox, "Frame3", "Ignore non-visible lineDefs", {2160, 600, 2175, 375}, 24, false},
-    {"Check2_0", CheckBox, "Frame4", "Insert empty REJECT resource", {120, 240, 2535, 255}, 6, false},
-    {"Check2_1", CheckBox, "Frame4", "Rebuild even if REJECT effects are detected", {120, 480, 3615, 255}, 9, false},
-    {"Check2_2",
-     CheckBox,
-     "Frame4",
-     "Use child sector info to reduce LOS calculations",
-     {120, 720, 3735, 255},
-     7,
-     false},
-    {"Check2_3", CheckBox, "Frame4", "Use graphs to reduce LOS calculations", {120, 960, 3135, 255}, 8, false},
-    {"blockmap_0", OptionButton, "Frame7", "Rebuild BLOCKMAP", {120, 240, 1455, 375}, 18, false},
-    {"blockmap_1", OptionButton, "Frame7", "Rebuild and compress BLOCKMAP", {120, 720, 1935, 435}, 17, false},
-    {"blockmap_2", OptionButton, "Frame7", "Do not rebuild BLOCKMAP", {120, 1200, 1815, 375}, 29, false},
-    {"Check1_0", CheckBox, "Frame2", "Do not display progress bar", {120, 220, 1935, 375}, 31, false},
-    {"Label4", Label, "Frame6", "Level", {120, 240, 1095, 255}, 22, false},
-    {"Text3", TextField, "Frame6", "", {120, 480, 4695, 285}, 20, false},
-    {"Label3",
-     Label,
-     "Frame6",
-     "ExMy for DOOM / Heretic or MAPxx for DOOM II / HEXEN",
-     {4920, 240, 1695, 615},
-     21,
-     false},
-    {"Label1", Label, "Frame5", "Input file", {120, 240, 4335, 255}, 15, false},
-    {"Text1", TextField, "Frame5", "", {120, 480, 5055, 285}, 11, false},
-    {"Command1", Button, "Frame5", "Browse", {5280, 360, 1335, 375}, 13, false},
-    {"Label2", Label, "Frame5", "Output File", {120, 840, 4575, 255}, 14, false},
-    {"Text2", TextField, "Frame5", "", {120, 1080, 5055, 285}, 12, false},
-    {"Check4", CheckBox, "Frame5", "Input File = Output File", {120, 1440, 2055, 255}, 25, false},
-    {"Check3", CheckBox, "Frame5", "Don't write output file (test mode)", {2520, 1440, 2655, 255}, 27, false},
-    {"Command2", Button, "Frame1", "BUILD", {2760, 5880, 1455, 495}, 26, true},
-    {"Label5", CentredLabel, "Frame1", kCreditLine, {120, 5520, 6735, 255}, 32, true},
-    {"Text4", TextField, "Form1", "", {240, 7440, 6735, 285}, 28, false},
-}};
-
-namespace {
-
-QWidget* CreateControl(const ControlRow& row, QWidget* parent) {
-    const QString caption = QString::fromUtf8(row.caption);
-    QWidget* widget = nullptr;
-    switch (row.kind) {
-    case Frame:
-        widget = CreateCaptionlessFrame(parent);
-        break;
-    case OptionButton:
-        widget = new ClassicOptionButton(caption, parent);
-        break;
-    case CheckBox:
-        widget = new ClassicCheckBox(caption, parent);
-        break;
-    case Label:
-    case CentredLabel: {
-        auto* label = new QLabel(caption, parent);
-        label->setWordWrap(row.kind == Label);
-        label->setAlignment(row.kind == Label ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignHCenter | Qt::AlignTop);
-        widget = label;
-        break;
-    }
-    case TextField: {
-        auto* field = new QLineEdit(parent);
-        // Paths and the command line are never cut short; only the input field takes drops, and only files.
-        field->setMaxLength(std::numeric_limits<int>::max());
-        field->setAcceptDrops(false);
-        widget = field;
-        break;
-    }
-    case Button:
-        widget = new QPushButton(caption, parent);
-        break;
-    }
-    return widget;
-}
 
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
@@ -160,8 +54,8 @@ QString FromUtf8(const std::string& text) {
 
 Form1::Form1(std::unique_ptr<SettingsStore> store, QWidget* parent)
     : QWidget(parent), m_store(std::move(store)), m_buildRunner(std::make_unique<BuildRunner>()),
-      m_runner([this](const QString& commandLine) { return m_buildRunner->Run(commandLine); }) {
-    InstallAccessibleRoles();
+      m_runner([this](const BuildRequest& request) { return m_buildRunner->Run(request); }) {
+    InstallAccessibleRoles(&staticMetaObject);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.ico")));
@@ -174,7 +68,7 @@ Form1::Form1(std::unique_ptr<SettingsStore> store, QWidget* parent)
 Form1::~Form1() = default;
 
 BuiltControls Form1::CreateControls() {
-    BuiltControls controls = BuildFromTable(this, kForm1Controls, CreateControl);
+    BuiltControls controls = BuildFromTable(this, kForm1Controls, CreateForm1Control);
     for (std::size_t i = 0; i < 3; ++i) {
         const std::string index = std::to_string(i);
         m_nodes.at(i) = Built<QRadioButton>(controls, "nodes_" + index);
@@ -197,12 +91,8 @@ BuiltControls Form1::CreateControls() {
     for (const auto& [label, field] : kFieldCaptions) {
         Built<QLabel>(controls, label)->setBuddy(Built<QWidget>(controls, field));
     }
-    // The command-line field lies below the client area: hidden, it is neither seen when the window is enlarged
-    // nor offered to assistive technology, and the focus never lands where nobody sees it.
-    m_text4->setFocusPolicy(Qt::NoFocus);
-    m_text4->setReadOnly(true);
+    MakeHiddenField(m_text4);
     m_text4->setAccessibleName(QStringLiteral("Command line"));
-    m_text4->hide();
     m_text1->setAcceptDrops(true);
     m_text1->installEventFilter(this);
     SetOptions(InitialOptions());
@@ -368,7 +258,7 @@ void Form1::Command2_Click() {
     RunOutcome outcome;
     {
         const BusyPointer busy;
-        outcome = m_runner(m_text4->text());
+        outcome = m_runner({m_text4->text(), m_text2->text(), m_text1->text() == m_text2->text()});
     }
     setEnabled(true);
     m_building = false;
@@ -388,12 +278,9 @@ void Form1::Check4_Click() {
 
 bool Form1::Text1_OLEDragDrop(const QMimeData* data) {
     const QList<QUrl> urls = data->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile()) {
-        return false;
-    }
-    const QString localFile = urls.first().toLocalFile();
+    const QString localFile = urls.isEmpty() ? QString() : LocalFileOf(urls.first());
     const QString name = QDir::toNativeSeparators(localFile);
-    if (!NamesTheSameFile(urls.first(), localFile) || !IsWadFileName(name.toStdString())) {
+    if (localFile.isEmpty() || !IsWadFileName(name.toStdString())) {
         return false;
     }
     TakeInput(name);
@@ -444,35 +331,11 @@ void Form1::SaveSettings() {
 }
 
 void Form1::ReportOutcome(const RunOutcome& outcome) {
-    const QString title = WindowTitle();
-    switch (outcome.kind) {
-    case RunOutcome::Kind::NotStarted: {
-        QString text = QStringLiteral("NodeBuilder could not be started.\n\n%1").arg(outcome.reason);
-        if (!outcome.searched.isEmpty()) {
-            text += QStringLiteral("\n\nLooked for it in:\n") + outcome.searched.join(u'\n');
-        }
-        ShowMessage(this, {text, title, MessageIcon::Critical});
-        return;
-    }
-    case RunOutcome::Kind::Crashed:
-        ShowMessage(this, {QStringLiteral("NodeBuilder (%1) crashed. The output file may be missing or incomplete.")
-                               .arg(outcome.program),
-                           title, MessageIcon::Critical});
-        return;
-    case RunOutcome::Kind::Stopped:
-        ShowMessage(this, {QStringLiteral("NodeBuilder (%1) was stopped when its console was closed. The output "
-                                          "file may be missing or incomplete.")
-                               .arg(outcome.program),
-                           title, MessageIcon::Warning});
-        return;
-    case RunOutcome::Kind::Exited:
-        if (outcome.exitStatus != 0) {
-            ShowMessage(this, {QStringLiteral("NodeBuilder (%1) ended with exit status %2.")
-                                   .arg(outcome.program)
-                                   .arg(outcome.exitStatus),
-                               title, MessageIcon::Warning});
-        }
-        return;
+    const OutcomeWords words = WordsFor(outcome);
+    if (!words.message.isEmpty()) {
+        const MessageIcon icon =
+            words.weight == OutcomeWords::Weight::Critical ? MessageIcon::Critical : MessageIcon::Warning;
+        ShowMessage(this, {words.message, WindowTitle(), icon});
     }
 }
 

@@ -22,32 +22,12 @@ namespace vantrel {
 
 class BuildRunner;
 
-// What a control of the main window is.
-enum class ControlKind { Frame, OptionButton, CheckBox, Label, CentredLabel, TextField, Button };
-
-// One control of the main window and where it stands.
-struct ControlRow final {
-    const char* name; // the object name: the control's name, with "_index" for an array member
-    ControlKind kind;
-    const char* parent; // the containing frame, or "Form1"
-    const char* caption;
-    TwipRect rect;
-    int tabPosition;
-    bool bold;
-};
-
-// The window's client area in twips.
-inline constexpr TwipRect kForm1ClientArea{0, 0, 7215, 6630};
-
-// Every control of the main window, parents before children.
-extern const std::array<ControlRow, 33> kForm1Controls;
-
 // The main window of the front end.
 class Form1 final : public QWidget {
     Q_OBJECT
 
 public:
-    using Runner = std::function<RunOutcome(const QString& commandLine)>;
+    using Runner = std::function<RunOutcome(const BuildRequest& request)>;
 
     explicit Form1(std::unique_ptr<SettingsStore> store, QWidget* parent = nullptr);
     ~Form1() override;

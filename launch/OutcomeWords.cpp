@@ -1,0 +1,39 @@
+#include "OutcomeWords.h"
+
+namespace vantrel {
+
+OutcomeWords WordsFor(const RunOutcome& outcome) {
+    using Weight = OutcomeWords::Weight;
+    switch (outcome.kind) {
+    case RunOutcome::Kind::NotStarted: {
+        QString text = QStringLiteral("NodeBuilder could not be started.\n\n%1").arg(outcome.reason);
+        if (!outcome.searched.isEmpty()) {
+            text += QStringLiteral("\n\nLooked for it in:\n") + outcome.searched.join(u'\n');
+        }
+        return {{}, {}, text, Weight::Critical};
+    }
+    case RunOutcome::Kind::Crashed:
+        return {QStringLiteral("Ended by signal %1").arg(outcome.signal),
+                QStringLiteral("NodeBuilder ended by signal %1.").arg(SignalName(outcome.signal)),
+                QStringLiteral("NodeBuilder (%1) crashed. The output file may be missing or incomplete.")
+                    .arg(outcome.program),
+                Weight::Critical};
+    case RunOutcome::Kind::Stopped:
+        return {QStringLiteral("Stopped"), QStringLiteral("NodeBuilder was stopped: its console was closed."),
+                QStringLiteral("NodeBuilder (%1) was stopped when its console was closed. The output file may be "
+                               "missing or incomplete.")
+                    .arg(outcome.program),
+                Weight::Warning};
+    case RunOutcome::Kind::Exited:
+        break;
+    }
+    if (outcome.exitStatus == 0) {
+        return {QStringLiteral("Finished"), QStringLiteral("NodeBuilder finished."), {}, Weight::None};
+    }
+    return {QStringLiteral("Exit status %1").arg(outcome.exitStatus),
+            QStringLiteral("NodeBuilder ended with exit status %1.").arg(outcome.exitStatus),
+            QStringLiteral("NodeBuilder (%1) ended with exit status %2.").arg(outcome.program).arg(outcome.exitStatus),
+            Weight::Warning};
+}
+
+} // namespace vantrel

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "TerminalKeys.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct VTerm;
+struct VTermState;
+
+namespace vantrel {
+
+// One character cell of the terminal, in 8 bytes: the scrollback holds many of them.
+struct TerminalCell final {
+    // Colours are indices into the model's colour table; this one is the console's own colour.
+    static constexpr std::uint8_t kDefaultColour = 0;
+    static constexpr std::uint8_t kBold = 1U;
+    static constexpr std::uint8_t kUnderline = 2U;
+    static constexpr std::uint8_t kItalic = 4U;
+    static constexpr std::uint8_t kReverse = 8U;
+    static constexpr std::uint8_t kStrike = 16U;
+    static constexpr std::uint8_t kWide = 32U; // a double-width character; the cell to its right holds 0
+
+    char32_t ch{U' '};
+    std::uint8_t fg{kDefaultColour};
+    std::uint8_t bg{kDefaultColour};
+    std::uint8_t attrs{};
+
+    // How many columns the cell's character takes: 0 for the right half of a double-width one.
+    [[nodiscard]] int Width() const {
+        if (ch == 0) {
+            return 0;
+        }
+        return (attrs & kWide) != 0 ? 2 : 1;
+    }
+
+    friend bool operator==(const TerminalCell&, const TerminalCell&) = default;
+};
+
+using TerminalLine = std::vector<TerminalCell>;
+
+// What a terminal shows: libvterm reads the byte stream (escape sequences, cursor moves, modes) and this
+// keeps the cells, the screen's rows and the lines scrolled off its top. Lines are numbered from the oldest
+// kept line of the scrollback to the screen's last row; the scrollback keeps at most `scrollbackLimit`
+// lines of `columns` cells, the oldest going first, so its memory is bounded.
+// Colours go into a table of at most 255; past that a new colour takes the nearest one already there.
+class TerminalModel final {
+public:
+    using Output = std::function<void(const char* bytes, std::size_t size)>;
+    // Stands for the console's own colour where a colour 0xRRGGBB could be.
+    static constexpr std::uint32_t kDefaultRgb = 0xFF000000U;
+
+    TerminalModel(int rows, int columns, std::size_t scrollbackLimit);
+    TerminalModel(const TerminalModel&) = delete;
+    TerminalModel& operator=(const TerminalModel&) = delete;
+    ~TerminalModel();
+
+    // What the terminal sends back (typed keys, answers to queries) goes here.
+    void SetOutput(Output output);
+
+    void Feed(const char* bytes, std::size_t size);
+    // A blank screen, an empty scrollback, the cursor home, every mode as new.
+    void Reset();
+
+    // Keys, as the program on the terminal wants them (cursor-key mode and so on).
+    // `modifiers` is a set of TerminalModifier bits.
+    void TypeCharacter(char32_t ch, unsigned modifiers);
+    void TypeKey(TerminalKey key, unsigned modifiers);
+    void Paste(const std::u32string& text);
+
+    [[nodiscard]] int Rows() const { return m_rows; }
+    [[nodiscard]] int Columns() const { return m_columns; }
+    [[nodiscard]] std::size_t ScrollbackLimit() const { return m_limit; }
+    [[nodiscard]] std::size_t ScrollbackSize() const { return m_scrollback.size(); }
+    [[nodiscard]] std::size_t LineCount() const { return m_scrollback.size() + static_cast<std::size_t>(m_rows); }
+    // Lines dropped from the scrollback so far: a line's number plus this names it for good.
+    [[nodiscard]] std::uint64_t Dropped() const { return m_dropped; }
+    [[nodiscard]] const TerminalLine& Line(std::size_t index) const;
+    // A line's characters without the blanks at its end, as UTF-32.
+    [[nodiscard]] std::u32string LineText(std::size_t index) const;
+    // `count` lines from `first` as LineText gives them, one a line; the empty lines at the end left out.
+    [[nodiscard]] std::u32string Text(std::size_t first, std::size_t count) const;
+    // The screen's rows, as Text.
+    [[nodiscard]] std::u32string ScreenText() const;
+
+    // A colour of the table as 0xRRGGBB; not for kDefaultColour.
+    [[nodiscard]] std::uint32_t Colour(std::uint8_t index) const { return m_colours.at(index); }
+
+    [[nodiscard]] int CursorRow() const { return m_cursorRow; }
+    [[nodiscard]] int CursorColumn() const { return m_cursorColumn; }
+    [[nodiscard]] bool CursorVisible() const { return m_cursorVisible; }
+
+    // Counts every change, so a view can tell whether it has anything new to show.
+    [[nodiscard]] std::uint64_t Generation() const { return m_generation; }
+
+private:
+    friend struct TerminalModelCallbacks;
+
+    [[nodiscard]] TerminalCell Blank() const;
+    // The table's index for a colour 0xRRGGBB, or kDefaultColour for kDefaultRgb.
+    [[nodiscard]] std::uint8_t ColourIndex(std::uint32_t rgb);
+    void ClearLine(TerminalLine& line) const;
+    void PushToScrollback(TerminalLine& line);
+    void ScrollUp(int top, int bottom, int count);
+    void ScrollDown(int top, int bottom, int count);
+    void Erase(int top, int bottom, int left, int right);
+    void Move(int top, int bottom, int left, int right, int rowDelta, int columnDelta);
+    void SwitchScreen(bool alternate);
+
+    VTerm* m_vterm{};
+    VTermState* m_state{};
+    Output m_output;
+    int m_rows;
+    int m_columns;
+    std::size_t m_limit;
+    std::vector<TerminalLine> m_screen;
+    std::vector<TerminalLine> m_savedScreen; // the normal screen while the alternate one shows
+    bool m_alternate{false};
+    // A ring: m_first is the oldest line once the ring is full.
+    std::vector<TerminalLine> m_scrollback;
+    std::size_t m_first{};
+    std::uint64_t m_dropped{};
+    TerminalCell m_pen;
+    std::vector<std::uint32_t> m_colours; // index 0 stands for the console's own colour
+    int m_cursorRow{};
+    int m_cursorColumn{};
+    bool m_cursorVisible{true};
+    std::uint64_t m_generation{};
+};
+
+} // namespace vantrel
