@@ -9,10 +9,7 @@ dir="$ROOT/build-bench"
 cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_BENCH=ON >/dev/null
 cmake --build "$dir" --parallel "$(nproc)"
 
-source "$ROOT/scripts/xvfb.sh"
-work=$(mktemp -d)
-trap 'stop_xvfb; rm -rf "$work"' EXIT
-start_xvfb
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$ROOT/scripts/session.sh"
+trap end_session EXIT
+start_session
 python3 "$ROOT/bench/run.py" "$dir" "${ROUNDS:-9}"

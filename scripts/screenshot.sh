@@ -10,12 +10,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 install_missing_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" imagemagick
 configure_and_build "$BUILD_DIR"
 
-source "$ROOT/scripts/xvfb.sh"
-work=$(mktemp -d)
-trap 'kill ${app_pid:-} 2>/dev/null || true; stop_xvfb; rm -rf "$work"' EXIT
-mkdir "$work/bin"
-cp "$BUILD_DIR/tests/fake_nodebuilder" "$work/bin/vantrel.exe"
-source "$ROOT/tests/xdrive.sh"
+source "$ROOT/scripts/session.sh"
+source "$ROOT/scripts/xdrive.sh"
+trap end_session EXIT
+SESSION_DIR=$(mktemp -d)
+mkdir "$SESSION_DIR/bin"
+cp "$BUILD_DIR/tests/fake_nodebuilder" "$SESSION_DIR/bin/vantrel.exe"
 
 # shoot OUT SCALE [CONSOLE_OUT]: the main window alone, at that scale, on a screen that holds it whole; with
 # CONSOLE_OUT, then BUILD and NodeBuilder's console after the run.
@@ -26,13 +26,10 @@ shoot() {
     console_out=${3:+$(realpath -m "$3")}
     width=$(awk -v s="$scale" 'BEGIN { printf "%d", 640 * s + 0.5 }')
     height=$(awk -v s="$scale" 'BEGIN { printf "%d", 560 * s + 0.5 }')
-    start_xvfb "${width}x${height}"
-    rm -rf "$work/config" "$work/runtime"
-    mkdir -p "$work/config"
-    mkdir -m 700 "$work/runtime"
-    XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" \
-        PATH="$work/bin:$PATH" VANTREL_STANDIN_PROGRESS=1 "$BUILD_DIR/vantrel-frontend" >/dev/null 2>&1 &
-    app_pid=$!
+    start_session "${width}x${height}"
+    QT_SCALE_FACTOR="$scale" PATH="$SESSION_DIR/bin:$PATH" VANTREL_STANDIN_PROGRESS=1 "$BUILD_DIR/vantrel-frontend" \
+        >/dev/null 2>&1 &
+    APP_PID=$!
     "$BUILD_DIR/tests/xwindow" mapped "Vantrel Frontend" 30 >/dev/null
     sleep 1 # let the first paint reach the screen
     mkdir -p "$(dirname "$out")"
@@ -40,16 +37,13 @@ shoot() {
     echo "saved $out"
     if [ -n "$console_out" ]; then
         press_build /maps/e1.wad /maps/e1_vtl.wad
-        console="Finished - $work/bin/vantrel.exe"
+        console="Finished - $SESSION_DIR/bin/vantrel.exe"
         "$BUILD_DIR/tests/xwindow" mapped "$console" 30 >/dev/null
         sleep 1 # let the last paint reach the screen
         import -window "$(xdotool search --name "^$console\$" | head -n 1)" "$console_out"
         echo "saved $console_out"
     fi
-    kill "$app_pid" 2>/dev/null || true
-    wait "$app_pid" 2>/dev/null || true
-    app_pid=''
-    stop_xvfb
+    stop_session
 }
 
 if [ $# -gt 0 ]; then

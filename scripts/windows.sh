@@ -13,6 +13,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 source "$ROOT/scripts/xvfb.sh"
+source "$ROOT/scripts/xdrive.sh"
 
 mode=${1:-check}
 WIN_BUILD="${WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
@@ -153,17 +154,6 @@ run_suites() {
 EXPECTED_VALUES=(N1=False N2=True N3=False B1=False B2=True B3=False Option1=0 Option2=0 Option3=1 Option4=1
     Option5=2 Option6=1 Option7=0 Option8=0 Option9=1)
 
-# Clicks at a point of the main window given in pixels of its client area.
-click_at() {
-    xdotool mousemove --window "$window" "$1" "$2" click 1
-}
-
-type_into() {
-    click_at "$1" "$2"
-    xdotool key --window "$window" ctrl+a BackSpace
-    xdotool type --delay 20 "$3"
-}
-
 check_unzipped() {
     say "starting the unzipped front end under wine"
     local app="$work/unzipped"
@@ -204,10 +194,7 @@ check_unzipped() {
         say "saved $out"
     else
         # "BUILD" with both paths typed (a path with blanks) and a level.
-        type_into 192 281 'C:\my maps\e1.wad'
-        type_into 192 321 'C:\my maps\e1.wad'
-        type_into 192 217 'E1M1'
-        click_at 240 408
+        press_build 'C:\my maps\e1.wad' 'C:\my maps\e1.wad' E1M1
         for _ in $(seq 200); do [ -s "$log" ] && grep -q '^end$' "$log" && break; sleep 0.1; done
         [ -s "$log" ] || fail "BUILD did not start the vantrel.exe beside the front end"
         local arguments

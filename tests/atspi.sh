@@ -6,18 +6,9 @@
 set -euo pipefail
 frontend=$1
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$here/../scripts/xvfb.sh"
-work=$(mktemp -d)
-cleanup() {
-    stop_xvfb
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-start_xvfb
-
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$here/../scripts/session.sh"
+trap end_session EXIT
+start_session
 # Inside the session: start the accessibility bus and say that a screen reader is listening, as a desktop
 # does when one runs; then the front end, then the listing. The session's bus ends with it.
 dbus-run-session -- bash -c '

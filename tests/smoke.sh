@@ -6,25 +6,16 @@
 #   smoke.sh FRONTEND XWINDOW STANDIN
 set -euo pipefail
 frontend=$1 xwindow=$2 standin=$3
-source "$(dirname "${BASH_SOURCE[0]}")/xdrive.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/xvfb.sh"
-work=$(mktemp -d)
-cleanup() {
-    [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
-    stop_xvfb
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-start_xvfb
-
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/session.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/xdrive.sh"
+trap end_session EXIT
+start_session
+work=$SESSION_DIR
 mkdir "$work/bin"
 cp "$standin" "$work/bin/vantrel.exe"
 export PATH="$work/bin:$PATH" VANTREL_STANDIN_LOG="$work/runs.log" VANTREL_STANDIN_PROGRESS=1 VANTREL_STANDIN_WAIT_KEY=1
 "$frontend" >"$work/frontend.log" 2>&1 </dev/null &
-app_pid=$!
+APP_PID=$!
 
 "$xwindow" mapped "Vantrel Frontend" 30 >/dev/null
 press_build /maps/e1.wad /maps/e1_vtl.wad
@@ -38,12 +29,12 @@ done
 
 "$xwindow" close "Vantrel Frontend" 30
 # The front end ends by itself once its window is closed.
-for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.05; done
-if kill -0 "$app_pid" 2>/dev/null; then echo "the front end did not end after its window was closed"; exit 1; fi
-wait "$app_pid"
-app_pid=
+for _ in $(seq 200); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.05; done
+if kill -0 "$APP_PID" 2>/dev/null; then echo "the front end did not end after its window was closed"; exit 1; fi
+wait "$APP_PID"
+APP_PID=
 
-ini="$work/config/QMR/QMR.ini"
+ini="$XDG_CONFIG_HOME/QMR/QMR.ini"
 [ -f "$ini" ] || { echo "no options were written to $ini"; exit 1; }
 keys=$(grep -cE '^(N[123]|B[123]|Option[1-9])=' "$ini")
 [ "$keys" = 15 ] || { echo "expected 15 keys, found $keys:"; cat "$ini"; exit 1; }
