@@ -98,7 +98,7 @@ run_lint() {
     # The compile databases, and the generated headers (moc, resources) that the sources include.
     configure_and_build "$BUILD_DIR" || return 1
     configure_fuzz_build || return 1
-    local status=0 sources=() units=() main=() fuzz=() unlinted=() file
+    local status=0 sources=() units=() main=() fuzz=() unlinted=() other_platform=() file
     mapfile -t sources < <(git -C "$ROOT" ls-files -- '*.cpp' '*.h')
     mapfile -t units < <(git -C "$ROOT" ls-files -- '*.cpp')
     if [ ${#units[@]} -eq 0 ]; then
@@ -115,6 +115,9 @@ run_lint() {
     for file in "${main[@]}"; do linted[$file]=1; done
     for file in "${units[@]}"; do
         [ -z "${linted[$file]:-}" ] || continue
+        # Another platform's half of a unit (Windows, or a build without fontconfig): no Linux build compiles
+        # it; the Windows step compiles the Windows halves with every warning on.
+        case $file in *_win.cpp | *_none.cpp) other_platform+=("$file") && continue ;; esac
         if [ -n "$(built_by "$FUZZ_DIR/compile_commands.json" "$file")" ]; then
             fuzz+=("$file")
         else
@@ -126,7 +129,7 @@ run_lint() {
         status=1
     fi
 
-    echo "clang-tidy: $((${#main[@]} + ${#fuzz[@]})) files"
+    echo "clang-tidy: $((${#main[@]} + ${#fuzz[@]})) files; not the ${#other_platform[@]} of other platforms"
     local log="$BUILD_DIR/clang-tidy.log" tidy_status=0
     : >"$log"
     tidy "$BUILD_DIR" "$log" "${main[@]}" || tidy_status=1
