@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include "AccessibleRoles.h"
 #include "FindBar.h"
 #include "LineAnnouncer.h"
 #include "MessageBox.h"
@@ -25,7 +26,9 @@ Console::Console(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.ico")));
     // The main window alone decides when the front end ends; it closes this window as it goes.
     setAttribute(Qt::WA_QuitOnClose, false);
+    InstallAccessibleRoles(&staticMetaObject);
     m_screen = new TerminalScreen(this);
+    m_screen->setAccessibleName(tr("NodeBuilder's output"));
     m_announcer = new LineAnnouncer(m_screen);
     m_findBar = new FindBar(m_screen, this);
     m_findBar->hide();
