@@ -1,13 +1,21 @@
 #include "Console.h"
 
+#include "AccessibleRoles.h"
+#include "FindBar.h"
+#include "LineAnnouncer.h"
 #include "MessageBox.h"
 #include "OutcomeWords.h"
 #include "PseudoTerminal.h"
+#include "SaveOutput.h"
 #include "TerminalScreen.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QIcon>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace vantrel {
@@ -18,11 +26,53 @@ Console::Console(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.ico")));
     // The main window alone decides when the front end ends; it closes this window as it goes.
     setAttribute(Qt::WA_QuitOnClose, false);
+    InstallAccessibleRoles(&staticMetaObject);
     m_screen = new TerminalScreen(this);
+    m_screen->setAccessibleName(tr("NodeBuilder's output"));
+    m_announcer = new LineAnnouncer(m_screen);
+    m_findBar = new FindBar(m_screen, this);
+    m_findBar->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     layout->addWidget(m_screen);
+    layout->addWidget(m_findBar);
+    layout->addWidget(CreateButtons());
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// Tab belongs to NodeBuilder, so the keyboard reaches Stop by its underlined letter (Alt+S), and Find and
+// Save by shortcuts that a terminal leaves to its window (Ctrl+Shift+F, Ctrl+Shift+S).
+QWidget* Console::CreateButtons() {
+    auto* find = new QAction(tr("&Find…"), m_screen);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    connect(find, &QAction::triggered, this, &Console::OpenFind);
+    auto* save = new QAction(tr("Save &output…"), m_screen);
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(save, &QAction::triggered, this, &Console::SaveOutputAs);
+    m_screen->addActions({find, save});
+
+    auto* row = new QWidget(this);
+    auto* findButton = new QPushButton(tr("Find…"), row);
+    findButton->setObjectName(QStringLiteral("ConsoleFind"));
+    findButton->setToolTip(tr("Find in the output (%1)").arg(find->shortcut().toString(QKeySequence::NativeText)));
+    connect(findButton, &QPushButton::clicked, find, &QAction::trigger);
+    auto* saveButton = new QPushButton(tr("Save output…"), row);
+    saveButton->setObjectName(QStringLiteral("ConsoleSave"));
+    saveButton->setToolTip(
+        tr("Save the output as a text file (%1)").arg(save->shortcut().toString(QKeySequence::NativeText)));
+    connect(saveButton, &QPushButton::clicked, save, &QAction::trigger);
+    m_stop = new QPushButton(tr("&Stop"), row);
+    m_stop->setObjectName(QStringLiteral("ConsoleStop"));
+    m_stop->setToolTip(tr("Stop NodeBuilder (Alt+S)"));
+    m_stop->setEnabled(false);
+    connect(m_stop, &QPushButton::clicked, this, &Console::Stop);
+    auto* layout = new QHBoxLayout(row);
+    layout->addWidget(findButton);
+    layout->addWidget(saveButton);
+    layout->addStretch(1);
+    layout->addWidget(m_stop);
+    return row;
 }
 
 bool Console::IsRunning() const {
@@ -31,15 +81,19 @@ bool Console::IsRunning() const {
 
 RunOutcome Console::Run(const BuildRequest& request) {
     m_screen->Clear();
+    m_announcer->Restart();
+    m_stopping = false;
     m_closeWhenEnded = false;
     m_request = request;
     PseudoTerminal terminal(TerminalScreen::kColumns, TerminalScreen::kRows);
     connect(&terminal, &PseudoTerminal::Started, this, &Console::ShowStarted);
     connect(&terminal, &PseudoTerminal::Received, m_screen, &TerminalScreen::Feed);
+    connect(&terminal, &PseudoTerminal::Received, m_announcer, &LineAnnouncer::Heard);
     connect(m_screen, &TerminalScreen::Typed, &terminal, &PseudoTerminal::Write);
     m_terminal = &terminal;
     RunOutcome outcome = RunOnTerminal(request.commandLine, terminal);
     m_terminal = nullptr;
+    m_stop->setEnabled(false);
     if (outcome.kind != RunOutcome::Kind::NotStarted) {
         ShowEnd(outcome);
     }
@@ -49,9 +103,26 @@ RunOutcome Console::Run(const BuildRequest& request) {
     return outcome;
 }
 
+void Console::Stop() {
+    if (IsRunning()) {
+        StartStopping(StopBy::StopButton);
+    }
+    m_screen->setFocus();
+}
+
+void Console::SaveOutputAs() {
+    const QString text = m_screen->Text();
+    SaveOutput(this, text.isEmpty() ? text : text + u'\n', SuggestedSaveName());
+}
+
+void Console::OpenFind() {
+    m_findBar->Open();
+}
+
 void Console::ShowStarted(const QString& program) {
     m_program = QDir::toNativeSeparators(program);
     setWindowTitle(m_program);
+    m_stop->setEnabled(true);
     show();
     raise();
     activateWindow();
@@ -62,6 +133,7 @@ void Console::ShowEnd(const RunOutcome& outcome) {
     const OutcomeWords words = WordsFor(outcome);
     setWindowTitle(QStringLiteral("%1 - %2").arg(words.title, m_program));
     m_screen->AppendNotice(words.line);
+    m_announcer->Flush();
 }
 
 void Console::closeEvent(QCloseEvent* event) {
@@ -70,18 +142,32 @@ void Console::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
-    if (m_closeWhenEnded || !AskToStop() || !IsRunning()) {
-        return; // already stopping, kept running, or it ended while the question was open
+    if (StartStopping(StopBy::Closing)) {
+        m_closeWhenEnded = true;
     }
-    m_closeWhenEnded = true;
-    setWindowTitle(QStringLiteral("Stopping - %1").arg(m_program));
-    m_terminal->HangUp();
 }
 
-bool Console::AskToStop() {
+bool Console::StartStopping(StopBy by) {
+    if (m_stopping) {
+        return true;
+    }
+    if (!AskToStop(by) || !IsRunning()) {
+        return false; // kept running, or it ended while the question was open
+    }
+    m_stopping = true;
+    m_stop->setEnabled(false);
+    setWindowTitle(QStringLiteral("Stopping - %1").arg(m_program));
+    m_terminal->HangUp();
+    return true;
+}
+
+bool Console::AskToStop(StopBy by) {
     const QString& output = m_request.outputFile;
-    QString text = QStringLiteral("NodeBuilder is still running. Closing its console stops it, and a NodeBuilder "
-                                  "stopped while it writes leaves its output file incomplete");
+    QString text = by == StopBy::Closing
+                       ? QStringLiteral("NodeBuilder is still running. Closing its console stops it, and a "
+                                        "NodeBuilder stopped while it writes leaves its output file incomplete")
+                       : QStringLiteral("NodeBuilder is still running. A NodeBuilder stopped while it writes leaves "
+                                        "its output file incomplete");
     if (output.isEmpty()) {
         text += QStringLiteral(".");
     } else {
@@ -92,6 +178,14 @@ bool Console::AskToStop() {
     }
     text += QStringLiteral("\n\nStop NodeBuilder?");
     return Ask(this, {text, QStringLiteral("Stop NodeBuilder?")});
+}
+
+QString Console::SuggestedSaveName() const {
+    if (m_request.outputFile.isEmpty()) {
+        return QDir::current().absoluteFilePath(QStringLiteral("nodebuilder.txt"));
+    }
+    const QFileInfo output(m_request.outputFile);
+    return output.absoluteDir().absoluteFilePath(output.completeBaseName() + QStringLiteral("-nodebuilder.txt"));
 }
 
 } // namespace vantrel

@@ -2,8 +2,6 @@
 
 #include "TerminalScreen.h"
 
-#include <QScrollBar>
-
 namespace vantrel {
 
 TerminalAccessible::TerminalAccessible(TerminalScreen* screen) : QAccessibleWidget(screen, QAccessible::Terminal) {}
@@ -80,10 +78,7 @@ int TerminalAccessible::offsetAtPoint(const QPoint& point) const {
 }
 
 void TerminalAccessible::scrollToSubstring(int startIndex, int /*endIndex*/) {
-    const QRect rect = Screen()->CharacterRect(startIndex);
-    QScrollBar* bar = Screen()->verticalScrollBar();
-    const int rowHeight = std::max(1, rect.height());
-    bar->setValue(bar->value() + (rect.top() - Screen()->viewport()->y()) / rowHeight);
+    Screen()->ShowOffset(startIndex);
 }
 
 QString TerminalAccessible::attributes(int offset, int* startOffset, int* endOffset) const {

@@ -126,6 +126,16 @@ int TerminalScreen::OffsetAt(const QPoint& point) const {
     return m_selection.OffsetOf(PlaceAt(viewport()->mapFrom(this, point)));
 }
 
+void TerminalScreen::ShowOffset(int offset) {
+    Refresh(); // the scroll bar's range must hold output that arrived since the last refresh
+    const TerminalPlace place = m_selection.PlaceOf(offset);
+    const auto index = static_cast<int>(place.line - m_model.Dropped());
+    QScrollBar* bar = verticalScrollBar();
+    if (index < bar->value() || index >= bar->value() + kRows) {
+        bar->setValue(index - kRows / 2);
+    }
+}
+
 void TerminalScreen::SelectAll() {
     m_selection.SelectAll();
     viewport()->update();
@@ -318,6 +328,10 @@ void TerminalScreen::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(tr("&Paste"), this, &TerminalScreen::Paste);
     menu.addSeparator();
     menu.addAction(tr("Select &All"), this, &TerminalScreen::SelectAll);
+    if (!actions().isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(actions());
+    }
     menu.exec(event->globalPos());
 }
 

@@ -13,7 +13,8 @@
 namespace vantrel {
 
 // A terminal's screen as a widget: shows what the terminal model holds, with its scrollback above; turns
-// typed keys into the bytes a program on a terminal expects; lets the user select and copy text.
+// typed keys into the bytes a program on a terminal expects; lets the user select and copy text. Actions added
+// to the widget (QWidget::addAction) stand at the end of its context menu.
 class TerminalScreen final : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -48,6 +49,8 @@ public:
     [[nodiscard]] int CursorOffset() const;
     [[nodiscard]] QRect CharacterRect(int offset) const;
     [[nodiscard]] int OffsetAt(const QPoint& point) const;
+    // Scrolls the line that holds the character of Text() at `offset` into view, to the middle when it was out.
+    void ShowOffset(int offset);
 
     void SelectAll();
     void Copy() const;

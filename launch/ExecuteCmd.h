@@ -14,7 +14,7 @@ struct BuildRequest final {
 
 // How one run of NodeBuilder ended.
 struct RunOutcome final {
-    // Stopped: ended after its console was closed, which hangs it up.
+    // Stopped: ended after its console hung it up (its Stop button, or closing it).
     enum class Kind { Exited, Crashed, NotStarted, Stopped };
     Kind kind{Kind::NotStarted};
     int exitStatus{};     // Exited: the program's exit status

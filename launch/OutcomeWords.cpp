@@ -19,9 +19,9 @@ OutcomeWords WordsFor(const RunOutcome& outcome) {
                     .arg(outcome.program),
                 Weight::Critical};
     case RunOutcome::Kind::Stopped:
-        return {QStringLiteral("Stopped"), QStringLiteral("NodeBuilder was stopped: its console was closed."),
-                QStringLiteral("NodeBuilder (%1) was stopped when its console was closed. The output file may be "
-                               "missing or incomplete.")
+        return {QStringLiteral("Stopped"), QStringLiteral("NodeBuilder was stopped."),
+                QStringLiteral("NodeBuilder (%1) was stopped before it ended. The output file may be missing or "
+                               "incomplete.")
                     .arg(outcome.program),
                 Weight::Warning};
     case RunOutcome::Kind::Exited:

@@ -1,5 +1,6 @@
 #include "BuildRunner.h"
 #include "Console.h"
+#include "ConsoleDriver.h"
 #include "Form1.h"
 #include "MemoryStore.h"
 #include "MessageBox.h"
@@ -23,46 +24,9 @@
 #include <unistd.h>
 
 using namespace vantrel;
+using namespace console_driver;
 
 namespace {
-
-constexpr auto kLine = R"(vantrel.exe "/maps/e1.wad" E1M1 -o "/maps/e1_vtl.wad")";
-
-// Sets stand-in variables for the lifetime of this object.
-class Variables final {
-public:
-    Variables(std::initializer_list<std::pair<const char*, QByteArray>> values) {
-        for (const auto& [name, value] : values) {
-            m_names << name;
-            qputenv(name, value);
-        }
-    }
-    Variables(const Variables&) = delete;
-    Variables& operator=(const Variables&) = delete;
-    ~Variables() {
-        for (const char* name : m_names) {
-            qunsetenv(name);
-        }
-    }
-
-private:
-    QList<const char*> m_names;
-};
-
-// Does `action` once `condition` holds, checking while the run's own event loop turns; a run that is
-// waited for cannot be driven from the test's code after the call that starts it.
-void When(QObject* context, std::function<bool()> condition, std::function<void()> action) {
-    auto* timer = new QTimer(context);
-    QObject::connect(timer, &QTimer::timeout, context,
-                     [timer, condition = std::move(condition), action = std::move(action)]() {
-                         if (condition()) {
-                             timer->stop();
-                             timer->deleteLater();
-                             action();
-                         }
-                     });
-    timer->start(5);
-}
 
 QString LastLine(const TerminalScreen* screen) {
     return screen->ScreenText().section(u'\n', -1);
