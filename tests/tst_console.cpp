@@ -90,6 +90,8 @@ private slots:
     void showsTheOutputAsATerminalWould_data();
     void showsTheOutputAsATerminalWould();
     void givesNodeBuilderATerminalOfItsOwn();
+    void theEndGoesBelowNodeBuildersLastLine_data();
+    void theEndGoesBelowNodeBuildersLastLine();
     void typedKeysReachNodeBuilder();
     void keysAreEncodedOrKeptForTheConsole_data();
     void keysAreEncodedOrKeptForTheConsole();
@@ -141,6 +143,38 @@ void TestConsole::givesNodeBuilderATerminalOfItsOwn() {
     QCOMPARE(runs.first().size, QStringLiteral("80x25"));
     QVERIFY(runs.first().leader);
     QCOMPARE(runs.first().arguments, QStringList({"/maps/e1.wad", "E1M1", "-o", "/maps/e1_vtl.wad"}));
+}
+
+void TestConsole::theEndGoesBelowNodeBuildersLastLine_data() {
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("shown"); // above the console's own last line
+
+    QTest::newRow("a last line ended by a bare carriage return")
+        << QByteArray("Saving: 100% done, 0 errors\r") << "Saving: 100% done, 0 errors";
+    QTest::newRow("the cursor left above the last line")
+        << QByteArray("one\r\ntwo\r\nthree\x1b[2A\r") << "one\ntwo\nthree";
+    QTest::newRow("the alternate screen left on") << QByteArray("kept\r\n\x1b[?1049hgone") << "kept";
+    // What once ended the front end while NodeBuilder wrote.
+    QTest::newRow("a colour with 17 parameters")
+        << QByteArray("\x1b[38:2:59:66:97;48:2:36:40:59;58:2:224:175:104;4:3mcoloured\n") << "coloured";
+    QTest::newRow("an erase of nearly INT_MAX cells") << QByteArray("abcdef\x1b[3G\x1b[2147483646X\n") << "ab";
+    QTest::newRow("C1 code points, then an erase")
+        << QByteArray("\xc2\x93\xc2\x94\xc2\x96\x1b[X\n") << QString::fromUtf8("“”–");
+}
+
+void TestConsole::theEndGoesBelowNodeBuildersLastLine() {
+    QFETCH(QByteArray, output);
+    QFETCH(QString, shown);
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    QFile replay(QDir(standIn.Folder()).filePath(QStringLiteral("output.bin")));
+    QVERIFY(replay.open(QIODevice::WriteOnly) && replay.write(output) == output.size());
+    replay.close();
+    Variables variables{{"VANTREL_STANDIN_REPLAY", replay.fileName().toLocal8Bit()}};
+    Console console;
+    console.Run(QString::fromLatin1(kLine));
+    QVERIFY(console.windowTitle().startsWith(QStringLiteral("Finished - ")));
+    QCOMPARE(console.Screen()->ScreenText(), shown + QStringLiteral("\nNodeBuilder finished."));
 }
 
 void TestConsole::typedKeysReachNodeBuilder() {
