@@ -135,13 +135,25 @@ void TestConsole::showsTheOutputAsATerminalWould() {
 void TestConsole::givesNodeBuilderATerminalOfItsOwn() {
     StandIn standIn;
     PathPrefix path(standIn.Folder());
+    // As a front end started by a script with `&` has them: SIGINT and SIGQUIT ignored; and one signal blocked.
+    const auto interrupt = std::signal(SIGINT, SIG_IGN);
+    const auto quit = std::signal(SIGQUIT, SIG_IGN);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
     Console console;
     console.Run(QString::fromLatin1(kLine));
+    pthread_sigmask(SIG_UNBLOCK, &blocked, nullptr);
+    std::signal(SIGQUIT, quit);
+    std::signal(SIGINT, interrupt);
     const auto runs = standIn.Runs();
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs.first().terminals, QStringLiteral("111"));
     QCOMPARE(runs.first().size, QStringLiteral("80x25"));
     QVERIFY(runs.first().leader);
+    QCOMPARE(runs.first().ignoredAndBlocked, QStringLiteral("/"));
+    QVERIFY(runs.first().utf8);
     QCOMPARE(runs.first().arguments, QStringList({"/maps/e1.wad", "E1M1", "-o", "/maps/e1_vtl.wad"}));
 }
 
