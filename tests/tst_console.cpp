@@ -16,9 +16,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <array>
 #include <csignal>
-
 #include <functional>
+
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vantrel;
@@ -105,6 +108,8 @@ private slots:
     void offersItsTextToScreenReadersAndTheClipboard();
     void theMainWindowTakesInputRightAfterTheEnd();
     void withoutATerminalTheMainWindowUsesTheConsoleAndClosesIt();
+    void sharesOnlyATerminalWhoseForegroundItIsIn_data();
+    void sharesOnlyATerminalWhoseForegroundItIsIn();
 };
 
 void TestConsole::showsTheOutputAsATerminalWould_data() {
@@ -436,6 +441,52 @@ void TestConsole::withoutATerminalTheMainWindowUsesTheConsoleAndClosesIt() {
     QCOMPARE(standIn.Runs().value(0).terminals, QStringLiteral("111"));
     QVERIFY(form.close());
     QVERIFY(!console->isVisible());
+}
+
+void TestConsole::sharesOnlyATerminalWhoseForegroundItIsIn_data() {
+    QTest::addColumn<int>("output"); // 0: not a terminal, 1: its session's terminal, 2: another terminal
+    QTest::addColumn<bool>("background");
+    QTest::addColumn<bool>("console");
+
+    QTest::newRow("output that is no terminal") << 0 << false << true;
+    QTest::newRow("in its terminal's foreground") << 1 << false << false;
+    QTest::newRow("a background job of its terminal") << 1 << true << true;
+    QTest::newRow("output to a terminal it was not started from") << 2 << false << true;
+}
+
+void TestConsole::sharesOnlyATerminalWhoseForegroundItIsIn() {
+    QFETCH(int, output);
+    QFETCH(bool, background);
+    QFETCH(bool, console);
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    std::array<char, 128> name{};
+    QVERIFY(ptsname_r(master, name.data(), name.size()) == 0);
+    // A child leads a session of its own, as a shell's job does, with the pseudo-terminal as its controlling
+    // terminal; a process group of its own puts it in the background. It answers by its exit status.
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        // The first terminal a session leader opens becomes its own, unless it says otherwise.
+        const int opened =
+            output == 0 ? open("/dev/null", O_WRONLY) : open(name.data(), O_RDWR | (output == 2 ? O_NOCTTY : 0));
+        dup2(opened, STDOUT_FILENO);
+        const pid_t job = background ? fork() : 0;
+        if (job > 0) {
+            int status = 0;
+            waitpid(job, &status, 0);
+            _exit(WEXITSTATUS(status));
+        }
+        if (background) {
+            setpgid(0, 0);
+        }
+        _exit(BuildRunner().UsesConsole() ? 1 : 0);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    ::close(master);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status) == 1, console);
 }
 
 QTEST_MAIN(TestConsole)

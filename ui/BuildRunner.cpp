@@ -16,7 +16,9 @@ bool BuildRunner::UsesConsole() const {
 #ifdef Q_OS_WIN
     return false;
 #else
-    return m_place == Place::Console || (m_place == Place::Decide && isatty(STDOUT_FILENO) == 0);
+    // Only a front end in its terminal's foreground shares it: in a background job (`vantrel-frontend &`)
+    // NodeBuilder would be stopped at its first read, with no console to end it from.
+    return m_place == Place::Console || (m_place == Place::Decide && tcgetpgrp(STDOUT_FILENO) != getpgrp());
 #endif
 }
 

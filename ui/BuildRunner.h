@@ -15,13 +15,16 @@ class BuildRunner final {
 public:
     enum class Place { Decide, Terminal, Console };
 
-    // Decide: the console unless the front end's standard output is a terminal, looked at for each run.
+    // Decide: the console unless the front end's standard output is a terminal in whose foreground process
+    // group the front end is, looked at for each run.
     explicit BuildRunner(Place place = Place::Decide);
     BuildRunner(const BuildRunner&) = delete;
     BuildRunner& operator=(const BuildRunner&) = delete;
     ~BuildRunner();
 
     RunOutcome Run(const QString& commandLine);
+    // Whether the next run goes to the console, as decided now.
+    [[nodiscard]] bool UsesConsole() const;
     // Closes the console, if one is open; it goes with the main window.
     void CloseConsole();
 #ifndef Q_OS_WIN
@@ -32,8 +35,6 @@ public:
 #endif
 
 private:
-    [[nodiscard]] bool UsesConsole() const;
-
     Place m_place;
 #ifndef Q_OS_WIN
     std::unique_ptr<Console> m_console;
