@@ -7,7 +7,7 @@ namespace vantrel {
 
 // How one run of NodeBuilder ended.
 struct RunOutcome final {
-    // Stopped: ended after its console was closed, which hangs it up.
+    // Stopped: ended after its console was closed, which hangs it up (on Windows also by Ctrl+C in it).
     enum class Kind { Exited, Crashed, NotStarted, Stopped };
     Kind kind{Kind::NotStarted};
     int exitStatus{};     // Exited: the program's exit status
