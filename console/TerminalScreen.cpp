@@ -68,12 +68,15 @@ void TerminalScreen::Feed(const QByteArray& bytes) {
 }
 
 void TerminalScreen::AppendNotice(const QString& text) {
-    // A soft reset first, so whatever modes the program left (colours, origin, a scroll region) do not
-    // change the console's own line.
-    QByteArray bytes = "\x1b[!p";
-    if (m_model.CursorColumn() != 0) {
-        bytes += "\r\n";
+    // A soft reset first, so whatever modes the program left (colours, origin, a scroll region, the alternate
+    // screen) do not change the console's own line. That line goes below the program's last one, wherever the
+    // cursor was left: a bare carriage return leaves it at the start of that last line.
+    Feed("\x1b[!p");
+    int rows = kRows;
+    while (rows > 0 && m_model.LineText(m_model.ScrollbackSize() + static_cast<std::size_t>(rows - 1)).empty()) {
+        --rows;
     }
+    QByteArray bytes = rows == 0 ? QByteArray("\x1b[H") : "\x1b[" + QByteArray::number(rows) + ";1H\r\n";
     bytes += "\x1b[7m" + text.toUtf8() + "\x1b[0m\x1b[?25l";
     Feed(bytes);
     Refresh();
@@ -225,14 +228,14 @@ void TerminalScreen::PaintLine(QPainter& painter, std::size_t index, int y) cons
         const bool selected = m_selection.Contains(index, column);
         int end = column + std::max(first.Width(), 1);
         QString text;
-        text.append(FromUcs4(std::u32string(1, first.ch == 0 ? U' ' : first.ch)));
+        text.append(FromUcs4(first.ch == 0 ? std::u32string(1, U' ') : m_model.CellText(first)));
         while (first.Width() == 1 && end < kColumns) {
             const TerminalCell& next = cells[static_cast<std::size_t>(end)];
             if (next.Width() != 1 || next.fg != first.fg || next.bg != first.bg || next.attrs != first.attrs ||
                 m_selection.Contains(index, end) != selected) {
                 break;
             }
-            text.append(FromUcs4(std::u32string(1, next.ch)));
+            text.append(FromUcs4(m_model.CellText(next)));
             ++end;
         }
         QColor foreground = ColourOf(m_model, first.fg, kDefaultForeground);

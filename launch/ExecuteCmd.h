@@ -14,7 +14,8 @@ struct BuildRequest final {
 
 // How one run of NodeBuilder ended.
 struct RunOutcome final {
-    // Stopped: ended after its console hung it up (its Stop button, or closing it).
+    // Stopped: ended after its console hung it up (its Stop button, or closing it); on Windows, after its
+    // console window was closed or Ctrl+C was pressed in it.
     enum class Kind { Exited, Crashed, NotStarted, Stopped };
     Kind kind{Kind::NotStarted};
     int exitStatus{};     // Exited: the program's exit status

@@ -11,6 +11,28 @@
 
 namespace vantrel {
 
+namespace {
+
+// The system's exit code when a console program's console was closed or Ctrl+C was pressed in it.
+constexpr DWORD kControlCExit = 0xC000013AU;
+// An exception code (an NTSTATUS) has a severity in its top two bits, then the customer bit, a reserved bit and
+// a facility of 12 bits: the system's own exceptions, which end a crashed program (0xC0000005 access violation,
+// 0xC00000FD stack overflow, 0xC0000409 a failed stack check, 0x80000003 a breakpoint), have a warning or error
+// severity and facility 0. A program's own exit status, -1 (0xFFFFFFFF) and the other small negative ones among
+// them, has the customer bit and the facility bits set.
+constexpr DWORD kSeverityFailure = 0x80000000U;
+constexpr DWORD kCustomerReservedAndFacility = 0x3FFF0000U;
+
+RunOutcome::Kind KindOfExit(DWORD status) {
+    if (status == kControlCExit) {
+        return RunOutcome::Kind::Stopped;
+    }
+    const bool exception = (status & kSeverityFailure) != 0 && (status & kCustomerReservedAndFacility) == 0;
+    return exception ? RunOutcome::Kind::Crashed : RunOutcome::Kind::Exited;
+}
+
+} // namespace
+
 // Windows: the line goes to the system as it stands; the system finds the program and splits the line.
 RunOutcome RunAndWait(const QString& commandLine) {
     RunOutcome outcome;
@@ -47,10 +69,10 @@ RunOutcome RunAndWait(const QString& commandLine) {
     }
     DWORD status = 0;
     GetExitCodeProcess(info.hProcess, &status);
+    notifier.setEnabled(false); // before the handle it waits on is closed
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
-    // Exception codes (0xC0000005 and kin) are how a crashed Windows program ends.
-    outcome.kind = (status & 0xC0000000U) == 0xC0000000U ? RunOutcome::Kind::Crashed : RunOutcome::Kind::Exited;
+    outcome.kind = KindOfExit(status);
     outcome.exitStatus = static_cast<int>(status);
     return outcome;
 }

@@ -55,6 +55,12 @@ PseudoTerminal::PseudoTerminal(int columns, int rows, QObject* parent) : QObject
         ::close(master);
         return;
     }
+    // The console reads UTF-8, and in this mode the terminal's line editing takes a character back whole.
+    termios modes{};
+    if (::tcgetattr(m_slave, &modes) == 0) {
+        modes.c_iflag |= IUTF8;
+        ::tcsetattr(m_slave, TCSANOW, &modes);
+    }
     winsize size{};
     size.ws_col = static_cast<unsigned short>(columns);
     size.ws_row = static_cast<unsigned short>(rows);
@@ -86,6 +92,19 @@ std::function<void()> PseudoTerminal::ChildSetup() const {
         for (const int handle : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
             ::dup2(slave, handle);
         }
+        // NodeBuilder starts as a program started from a shell in a terminal does: no signal ignored or
+        // blocked because the front end's own parent had it so (a script's `&` ignores SIGINT and SIGQUIT,
+        // which would leave Ctrl+C in the console without effect).
+        for (int signal = 1; signal < NSIG; ++signal) {
+            struct sigaction action {};
+            if (::sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) {
+                action.sa_handler = SIG_DFL;
+                ::sigaction(signal, &action, nullptr);
+            }
+        }
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
     };
 }
 

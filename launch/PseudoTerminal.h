@@ -31,7 +31,8 @@ public:
     [[nodiscard]] QString Problem() const { return m_problem; }
 
     // Run in the child between fork and exec: a new session, this terminal as its controlling terminal and
-    // as standard input, output and error. Only async-signal-safe calls.
+    // as standard input, output and error, every signal's default action and none blocked. Only
+    // async-signal-safe calls.
     [[nodiscard]] std::function<void()> ChildSetup() const;
 
     // The program `program` runs on the terminal as the process `pid`, leader of its session and group.

@@ -11,7 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 ASAN_DIR="${ASAN_DIR:-$ROOT/build-asan}"
 FUZZ_DIR="${FUZZ_DIR:-$ROOT/build-fuzz}"
 FUZZ_SECONDS="${FUZZ_SECONDS:-20}"
-FUZZ_TARGETS=(commandline outputname settings wadname)
+FUZZ_TARGETS=(commandline outputname settings terminal wadname)
 JOBS="$(nproc)"
 # Clang's runtimes print file and line through this; without it their stacks show only addresses.
 SYMBOLIZER=/usr/lib/llvm-14/bin/llvm-symbolizer

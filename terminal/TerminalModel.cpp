@@ -13,20 +13,8 @@ static_assert(sizeof(TerminalCell) == sizeof(std::uint64_t), "the scrollback's b
 
 namespace {
 
-constexpr std::size_t kColourLimit = 256;
 constexpr unsigned kRedShift = 16U;
 constexpr unsigned kGreenShift = 8U;
-constexpr std::uint32_t kChannel = 0xFFU;
-
-// How far apart two colours look, roughly: the sum of the squares of their channels' differences.
-std::uint32_t Distance(std::uint32_t a, std::uint32_t b) {
-    std::uint32_t sum = 0;
-    for (const unsigned shift : {kRedShift, kGreenShift, 0U}) {
-        const int difference = static_cast<int>((a >> shift) & kChannel) - static_cast<int>((b >> shift) & kChannel);
-        sum += static_cast<std::uint32_t>(difference * difference);
-    }
-    return sum;
-}
 
 std::uint32_t Rgb(const VTermState* state, VTermColor colour) {
     if (VTERM_COLOR_IS_DEFAULT_FG(&colour) || VTERM_COLOR_IS_DEFAULT_BG(&colour)) {
@@ -35,6 +23,15 @@ std::uint32_t Rgb(const VTermState* state, VTermColor colour) {
     vterm_state_convert_color_to_rgb(state, &colour);
     return (std::uint32_t{colour.rgb.red} << kRedShift) | (std::uint32_t{colour.rgb.green} << kGreenShift) |
            colour.rgb.blue;
+}
+
+// libvterm 0.1.4 may hand over a rectangle off the screen or inside out (an erase of nearly INT_MAX cells).
+VTermRect Clamped(VTermRect rect, int rows, int columns) {
+    rect.start_row = std::clamp(rect.start_row, 0, rows);
+    rect.end_row = std::clamp(rect.end_row, rect.start_row, rows);
+    rect.start_col = std::clamp(rect.start_col, 0, columns);
+    rect.end_col = std::clamp(rect.end_col, rect.start_col, columns);
+    return rect;
 }
 
 void SetFlag(std::uint8_t& attrs, std::uint8_t flag, bool on) {
@@ -50,12 +47,14 @@ struct TerminalModelCallbacks final {
 
     static int PutGlyph(VTermGlyphInfo* info, VTermPos pos, void* user) {
         TerminalModel& model = Model(user);
-        if (pos.row < 0 || pos.row >= model.m_rows || pos.col < 0 || pos.col >= model.m_columns) {
+        // libvterm 0.1.4 puts marks with no character before them as a glyph of width 0; a terminal drops them.
+        if (info->width == 0 || pos.row < 0 || pos.row >= model.m_rows || pos.col < 0 || pos.col >= model.m_columns) {
             return 1;
         }
         TerminalLine& line = model.m_screen[static_cast<std::size_t>(pos.row)];
         TerminalCell cell = model.m_pen;
         cell.ch = info->chars[0] != 0 ? static_cast<char32_t>(info->chars[0]) : U' ';
+        cell.marks = info->chars[0] != 0 ? model.m_tables.MarksIndex(info->chars + 1) : TerminalCell::kNoMarks;
         const bool wide = info->width == 2 && pos.col + 1 < model.m_columns;
         if (wide) {
             cell.attrs |= TerminalCell::kWide;
@@ -65,14 +64,16 @@ struct TerminalModelCallbacks final {
             cell.ch = 0;
             line[static_cast<std::size_t>(pos.col) + 1] = cell;
         }
+        TerminalModel::MendAt(line, pos.col);
+        TerminalModel::MendAt(line, pos.col + (wide ? 2 : 1));
         ++model.m_generation;
         return 1;
     }
 
     static int MoveCursor(VTermPos pos, VTermPos /*old*/, int visible, void* user) {
         TerminalModel& model = Model(user);
-        model.m_cursorRow = pos.row;
-        model.m_cursorColumn = pos.col;
+        model.m_cursorRow = std::clamp(pos.row, 0, model.m_rows - 1);
+        model.m_cursorColumn = std::clamp(pos.col, 0, model.m_columns - 1);
         model.m_cursorVisible = visible != 0;
         ++model.m_generation;
         return 1;
@@ -80,6 +81,7 @@ struct TerminalModelCallbacks final {
 
     static int ScrollRect(VTermRect rect, int downward, int rightward, void* user) {
         TerminalModel& model = Model(user);
+        rect = Clamped(rect, model.m_rows, model.m_columns);
         if (rightward != 0 || rect.start_col != 0 || rect.end_col != model.m_columns) {
             return 0; // libvterm then moves and erases cells through MoveRect and Erase
         }
@@ -92,18 +94,28 @@ struct TerminalModelCallbacks final {
     }
 
     static int MoveRect(VTermRect dest, VTermRect src, void* user) {
-        Model(user).Move(src.start_row, src.end_row, src.start_col, src.end_col, dest.start_row - src.start_row,
-                         dest.start_col - src.start_col);
+        TerminalModel& model = Model(user);
+        const VTermRect from = Clamped(src, model.m_rows, model.m_columns);
+        const auto shift = [](int to, int start, int size) { return std::clamp(to - start, -size, size); };
+        model.Move(from.start_row, from.end_row, from.start_col, from.end_col,
+                   shift(dest.start_row, src.start_row, model.m_rows),
+                   shift(dest.start_col, src.start_col, model.m_columns));
         return 1;
     }
 
     static int Erase(VTermRect rect, int /*selective*/, void* user) {
-        Model(user).Erase(rect.start_row, rect.end_row, rect.start_col, rect.end_col);
+        TerminalModel& model = Model(user);
+        rect = Clamped(rect, model.m_rows, model.m_columns);
+        model.Erase(rect.start_row, rect.end_row, rect.start_col, rect.end_col);
         return 1;
     }
 
+    // libvterm 0.1.4 calls this when it resets (and once when the callbacks are set); its reset leaves the
+    // alternate screen without saying so.
     static int InitPen(void* user) {
-        Model(user).m_pen = TerminalCell{};
+        TerminalModel& model = Model(user);
+        model.m_pen = TerminalCell{};
+        model.SwitchScreen(false);
         return 1;
     }
 
@@ -127,10 +139,10 @@ struct TerminalModelCallbacks final {
             SetFlag(pen.attrs, TerminalCell::kStrike, value->boolean != 0);
             break;
         case VTERM_ATTR_FOREGROUND:
-            pen.fg = model.ColourIndex(Rgb(model.m_state, value->color));
+            pen.fg = model.m_tables.ColourIndex(Rgb(model.m_state, value->color));
             break;
         case VTERM_ATTR_BACKGROUND:
-            pen.bg = model.ColourIndex(Rgb(model.m_state, value->color));
+            pen.bg = model.m_tables.ColourIndex(Rgb(model.m_state, value->color));
             break;
         default:
             break;
@@ -176,11 +188,12 @@ const VTermStateCallbacks kCallbacks{
 } // namespace
 
 TerminalModel::TerminalModel(int rows, int columns, std::size_t scrollbackLimit)
-    : m_vterm(vterm_new(rows, columns)), m_rows(rows), m_columns(columns), m_limit(scrollbackLimit),
-      m_screen(static_cast<std::size_t>(rows), TerminalLine(static_cast<std::size_t>(columns))) {
+    : m_vterm(vterm_new(rows, columns)), m_state(vterm_obtain_state(m_vterm)), m_input(m_vterm, m_state), m_rows(rows),
+      m_columns(columns), m_limit(scrollbackLimit),
+      m_screen(static_cast<std::size_t>(rows), TerminalLine(static_cast<std::size_t>(columns))),
+      m_tables(kDefaultRgb, m_columns, m_pen, {&m_screen, &m_savedScreen, &m_scrollback}) {
     vterm_set_utf8(m_vterm, 1);
     vterm_output_set_callback(m_vterm, TerminalModelCallbacks::Output, this);
-    m_state = vterm_obtain_state(m_vterm);
     vterm_state_set_callbacks(m_state, &kCallbacks, this);
     vterm_state_set_bold_highbright(m_state, 1);
     Reset();
@@ -195,19 +208,18 @@ void TerminalModel::SetOutput(Output output) {
 }
 
 void TerminalModel::Feed(const char* bytes, std::size_t size) {
-    vterm_input_write(m_vterm, bytes, size);
+    m_tables.Fed(size);
+    m_input.Feed(bytes, size);
 }
 
 void TerminalModel::Reset() {
-    if (m_alternate) {
-        SwitchScreen(false);
-    }
+    m_input.Cancel();
     vterm_state_reset(m_state, 1);
     m_pen = TerminalCell{};
     for (TerminalLine& line : m_screen) {
         ClearLine(line);
     }
-    m_colours.assign(1, 0);
+    m_tables.Clear();
     m_scrollback.clear();
     m_scrollback.shrink_to_fit();
     m_first = 0;
@@ -245,7 +257,7 @@ std::u32string TerminalModel::LineText(std::size_t index) const {
     std::u32string text;
     for (const TerminalCell& cell : Line(index)) {
         if (cell.Width() != 0) {
-            text += cell.ch;
+            text += CellText(cell);
         }
     }
     text.erase(text.find_last_not_of(U' ') + 1);
@@ -269,23 +281,6 @@ std::u32string TerminalModel::Text(std::size_t first, std::size_t count) const {
 
 std::u32string TerminalModel::ScreenText() const {
     return Text(m_scrollback.size(), static_cast<std::size_t>(m_rows));
-}
-
-std::uint8_t TerminalModel::ColourIndex(std::uint32_t rgb) {
-    if (rgb == kDefaultRgb) {
-        return TerminalCell::kDefaultColour;
-    }
-    const auto first = m_colours.begin() + 1;
-    auto found = std::find(first, m_colours.end(), rgb);
-    if (found == m_colours.end() && m_colours.size() < kColourLimit) {
-        m_colours.push_back(rgb);
-        found = m_colours.end() - 1;
-    } else if (found == m_colours.end()) {
-        found = std::min_element(first, m_colours.end(), [rgb](std::uint32_t a, std::uint32_t b) {
-            return Distance(a, rgb) < Distance(b, rgb);
-        });
-    }
-    return static_cast<std::uint8_t>(found - m_colours.begin());
 }
 
 TerminalCell TerminalModel::Blank() const {
@@ -339,9 +334,11 @@ void TerminalModel::ScrollDown(int top, int bottom, int count) {
 
 void TerminalModel::Erase(int top, int bottom, int left, int right) {
     const TerminalCell blank = Blank();
-    for (int row = std::max(top, 0); row < std::min(bottom, m_rows); ++row) {
+    for (int row = top; row < bottom; ++row) {
         TerminalLine& line = m_screen[static_cast<std::size_t>(row)];
-        std::fill(line.begin() + std::max(left, 0), line.begin() + std::min(right, m_columns), blank);
+        std::fill(line.begin() + left, line.begin() + right, blank);
+        MendAt(line, left);
+        MendAt(line, right);
     }
     ++m_generation;
 }
@@ -366,8 +363,22 @@ void TerminalModel::Move(int top, int bottom, int left, int right, int rowDelta,
                 to[static_cast<std::size_t>(targetColumn)] = from[static_cast<std::size_t>(column - left)];
             }
         }
+        MendAt(to, std::clamp(left + columnDelta, 0, m_columns));
+        MendAt(to, std::clamp(right + columnDelta, 0, m_columns));
     }
     ++m_generation;
+}
+
+void TerminalModel::MendAt(TerminalLine& line, int column) {
+    const auto at = static_cast<std::size_t>(column);
+    const bool rightHalf = at < line.size() && line[at].ch == 0;
+    const bool leftHalf = at > 0 && line[at - 1].ch != 0 && (line[at - 1].attrs & TerminalCell::kWide) != 0;
+    if (leftHalf != rightHalf) {
+        TerminalCell& cell = line[rightHalf ? at : at - 1];
+        cell.ch = U' ';
+        cell.marks = TerminalCell::kNoMarks;
+        cell.attrs &= static_cast<std::uint8_t>(~TerminalCell::kWide);
+    }
 }
 
 void TerminalModel::SwitchScreen(bool alternate) {
@@ -379,7 +390,7 @@ void TerminalModel::SwitchScreen(bool alternate) {
         for (TerminalLine& line : m_screen) {
             ClearLine(line);
         }
-    } else {
+    } else if (!m_savedScreen.empty()) {
         m_screen = std::move(m_savedScreen);
         m_savedScreen.clear();
     }

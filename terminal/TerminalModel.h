@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TerminalCellTables.h"
+#include "TerminalInputGuard.h"
 #include "TerminalKeys.h"
 
 #include <cstddef>
@@ -15,6 +17,8 @@ namespace vantrel {
 
 // One character cell of the terminal, in 8 bytes: the scrollback holds many of them.
 struct TerminalCell final {
+    // The combining marks on a character are an entry of the model's table of them; this one is none.
+    static constexpr std::uint8_t kNoMarks = 0;
     // Colours are indices into the model's colour table; this one is the console's own colour.
     static constexpr std::uint8_t kDefaultColour = 0;
     static constexpr std::uint8_t kBold = 1U;
@@ -28,6 +32,7 @@ struct TerminalCell final {
     std::uint8_t fg{kDefaultColour};
     std::uint8_t bg{kDefaultColour};
     std::uint8_t attrs{};
+    std::uint8_t marks{kNoMarks};
 
     // How many columns the cell's character takes: 0 for the right half of a double-width one.
     [[nodiscard]] int Width() const {
@@ -46,7 +51,9 @@ using TerminalLine = std::vector<TerminalCell>;
 // keeps the cells, the screen's rows and the lines scrolled off its top. Lines are numbered from the oldest
 // kept line of the scrollback to the screen's last row; the scrollback keeps at most `scrollbackLimit`
 // lines of `columns` cells, the oldest going first, so its memory is bounded.
-// Colours go into a table of at most 255; past that a new colour takes the nearest one already there.
+// Colours go into a table of at most 255, and so do the combining marks of a cell (at most
+// TerminalInputGuard::kMostMarks each). When a table is full, the entries no cell names any more are freed; if
+// none is, a new colour takes the nearest one there, and new marks are left off.
 class TerminalModel final {
 public:
     using Output = std::function<void(const char* bytes, std::size_t size)>;
@@ -79,6 +86,8 @@ public:
     // Lines dropped from the scrollback so far: a line's number plus this names it for good.
     [[nodiscard]] std::uint64_t Dropped() const { return m_dropped; }
     [[nodiscard]] const TerminalLine& Line(std::size_t index) const;
+    // A cell's character and the combining marks on it.
+    [[nodiscard]] std::u32string CellText(const TerminalCell& cell) const { return m_tables.CellText(cell); }
     // A line's characters without the blanks at its end, as UTF-32.
     [[nodiscard]] std::u32string LineText(std::size_t index) const;
     // `count` lines from `first` as LineText gives them, one a line; the empty lines at the end left out.
@@ -87,7 +96,7 @@ public:
     [[nodiscard]] std::u32string ScreenText() const;
 
     // A colour of the table as 0xRRGGBB; not for kDefaultColour.
-    [[nodiscard]] std::uint32_t Colour(std::uint8_t index) const { return m_colours.at(index); }
+    [[nodiscard]] std::uint32_t Colour(std::uint8_t index) const { return m_tables.Colour(index); }
 
     [[nodiscard]] int CursorRow() const { return m_cursorRow; }
     [[nodiscard]] int CursorColumn() const { return m_cursorColumn; }
@@ -100,8 +109,8 @@ private:
     friend struct TerminalModelCallbacks;
 
     [[nodiscard]] TerminalCell Blank() const;
-    // The table's index for a colour 0xRRGGBB, or kDefaultColour for kDefaultRgb.
-    [[nodiscard]] std::uint8_t ColourIndex(std::uint32_t rgb);
+    // A double-width character cut at `column` (between it and the column before) is blanked whole.
+    static void MendAt(TerminalLine& line, int column);
     void ClearLine(TerminalLine& line) const;
     void PushToScrollback(TerminalLine& line);
     void ScrollUp(int top, int bottom, int count);
@@ -110,8 +119,9 @@ private:
     void Move(int top, int bottom, int left, int right, int rowDelta, int columnDelta);
     void SwitchScreen(bool alternate);
 
-    VTerm* m_vterm{};
-    VTermState* m_state{};
+    VTerm* m_vterm;
+    VTermState* m_state;
+    TerminalInputGuard m_input;
     Output m_output;
     int m_rows;
     int m_columns;
@@ -124,7 +134,7 @@ private:
     std::size_t m_first{};
     std::uint64_t m_dropped{};
     TerminalCell m_pen;
-    std::vector<std::uint32_t> m_colours; // index 0 stands for the console's own colour
+    TerminalCellTables m_tables;
     int m_cursorRow{};
     int m_cursorColumn{};
     bool m_cursorVisible{true};

@@ -8,18 +8,18 @@ namespace {
 
 constexpr char32_t kFirstAstral = 0x10000;
 
-// The line's characters in cells [0, column), as LineText would give them.
-std::u32string TextBefore(const TerminalLine& cells, int column) {
+} // namespace
+
+// The line's characters in cells [0, column), as LineText gives them.
+std::u32string TerminalSelection::TextBefore(const TerminalLine& cells, int column) const {
     std::u32string text;
     for (int i = 0; i < column && i < static_cast<int>(cells.size()); ++i) {
         if (cells[static_cast<std::size_t>(i)].Width() != 0) {
-            text += cells[static_cast<std::size_t>(i)].ch;
+            text += m_model.CellText(cells[static_cast<std::size_t>(i)]);
         }
     }
     return text;
 }
-
-} // namespace
 
 int Utf16Length(std::u32string_view text) {
     return static_cast<int>(text.size()) +
@@ -127,7 +127,7 @@ TerminalPlace TerminalSelection::PlaceOf(int offset) const {
     int column = 0;
     for (int units = 0; column < m_model.Columns() && units < offset;) {
         const TerminalCell& cell = cells[static_cast<std::size_t>(column)];
-        units += cell.Width() == 0 ? 0 : cell.ch >= kFirstAstral ? 2 : 1;
+        units += cell.Width() == 0 ? 0 : Utf16Length(m_model.CellText(cell));
         column += std::max(cell.Width(), 1);
     }
     return {m_model.Dropped() + index, std::min(column, m_model.Columns())};

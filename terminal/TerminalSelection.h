@@ -52,6 +52,8 @@ public:
     [[nodiscard]] std::size_t TextLineCount() const;
 
 private:
+    [[nodiscard]] std::u32string TextBefore(const TerminalLine& cells, int column) const;
+
     const TerminalModel& m_model;
     TerminalPlace m_anchor;
     TerminalPlace m_head;

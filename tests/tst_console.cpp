@@ -18,9 +18,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <array>
 #include <csignal>
-
 #include <functional>
+
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vantrel;
@@ -41,6 +44,8 @@ private slots:
     void showsTheOutputAsATerminalWould_data();
     void showsTheOutputAsATerminalWould();
     void givesNodeBuilderATerminalOfItsOwn();
+    void theEndGoesBelowNodeBuildersLastLine_data();
+    void theEndGoesBelowNodeBuildersLastLine();
     void typedKeysReachNodeBuilder();
     void keysAreEncodedOrKeptForTheConsole_data();
     void keysAreEncodedOrKeptForTheConsole();
@@ -54,6 +59,8 @@ private slots:
     void offersItsTextToScreenReadersAndTheClipboard();
     void theMainWindowTakesInputRightAfterTheEnd();
     void withoutATerminalTheMainWindowUsesTheConsoleAndClosesIt();
+    void sharesOnlyATerminalWhoseForegroundItIsIn_data();
+    void sharesOnlyATerminalWhoseForegroundItIsIn();
 };
 
 void TestConsole::showsTheOutputAsATerminalWould_data() {
@@ -84,14 +91,58 @@ void TestConsole::showsTheOutputAsATerminalWould() {
 void TestConsole::givesNodeBuilderATerminalOfItsOwn() {
     StandIn standIn;
     PathPrefix path(standIn.Folder());
+    // As a front end started by a script with `&` has them: SIGINT and SIGQUIT ignored; and one signal blocked.
+    const auto interrupt = std::signal(SIGINT, SIG_IGN);
+    const auto quit = std::signal(SIGQUIT, SIG_IGN);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
     Console console;
     console.Run({QString::fromLatin1(kLine)});
+    pthread_sigmask(SIG_UNBLOCK, &blocked, nullptr);
+    std::signal(SIGQUIT, quit);
+    std::signal(SIGINT, interrupt);
     const auto runs = standIn.Runs();
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs.first().terminals, QStringLiteral("111"));
     QCOMPARE(runs.first().size, QStringLiteral("80x25"));
     QVERIFY(runs.first().leader);
+    QCOMPARE(runs.first().ignoredAndBlocked, QStringLiteral("/"));
+    QVERIFY(runs.first().utf8);
     QCOMPARE(runs.first().arguments, QStringList({"/maps/e1.wad", "E1M1", "-o", "/maps/e1_vtl.wad"}));
+}
+
+void TestConsole::theEndGoesBelowNodeBuildersLastLine_data() {
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("shown"); // above the console's own last line
+
+    QTest::newRow("a last line ended by a bare carriage return")
+        << QByteArray("Saving: 100% done, 0 errors\r") << "Saving: 100% done, 0 errors";
+    QTest::newRow("the cursor left above the last line")
+        << QByteArray("one\r\ntwo\r\nthree\x1b[2A\r") << "one\ntwo\nthree";
+    QTest::newRow("the alternate screen left on") << QByteArray("kept\r\n\x1b[?1049hgone") << "kept";
+    // What once ended the front end while NodeBuilder wrote.
+    QTest::newRow("a colour with 17 parameters")
+        << QByteArray("\x1b[38:2:59:66:97;48:2:36:40:59;58:2:224:175:104;4:3mcoloured\n") << "coloured";
+    QTest::newRow("an erase of nearly INT_MAX cells") << QByteArray("abcdef\x1b[3G\x1b[2147483646X\n") << "ab";
+    QTest::newRow("C1 code points, then an erase")
+        << QByteArray("\xc2\x93\xc2\x94\xc2\x96\x1b[X\n") << QString::fromUtf8("“”–");
+}
+
+void TestConsole::theEndGoesBelowNodeBuildersLastLine() {
+    QFETCH(QByteArray, output);
+    QFETCH(QString, shown);
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    QFile replay(QDir(standIn.Folder()).filePath(QStringLiteral("output.bin")));
+    QVERIFY(replay.open(QIODevice::WriteOnly) && replay.write(output) == output.size());
+    replay.close();
+    Variables variables{{"VANTREL_STANDIN_REPLAY", replay.fileName().toLocal8Bit()}};
+    Console console;
+    console.Run({QString::fromLatin1(kLine)});
+    QVERIFY(console.windowTitle().startsWith(QStringLiteral("Finished - ")));
+    QCOMPARE(console.Screen()->ScreenText(), shown + QStringLiteral("\nNodeBuilder finished."));
 }
 
 void TestConsole::typedKeysReachNodeBuilder() {
@@ -342,6 +393,52 @@ void TestConsole::withoutATerminalTheMainWindowUsesTheConsoleAndClosesIt() {
     QCOMPARE(standIn.Runs().value(0).terminals, QStringLiteral("111"));
     QVERIFY(form.close());
     QVERIFY(!console->isVisible());
+}
+
+void TestConsole::sharesOnlyATerminalWhoseForegroundItIsIn_data() {
+    QTest::addColumn<int>("output"); // 0: not a terminal, 1: its session's terminal, 2: another terminal
+    QTest::addColumn<bool>("background");
+    QTest::addColumn<bool>("console");
+
+    QTest::newRow("output that is no terminal") << 0 << false << true;
+    QTest::newRow("in its terminal's foreground") << 1 << false << false;
+    QTest::newRow("a background job of its terminal") << 1 << true << true;
+    QTest::newRow("output to a terminal it was not started from") << 2 << false << true;
+}
+
+void TestConsole::sharesOnlyATerminalWhoseForegroundItIsIn() {
+    QFETCH(int, output);
+    QFETCH(bool, background);
+    QFETCH(bool, console);
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    std::array<char, 128> name{};
+    QVERIFY(ptsname_r(master, name.data(), name.size()) == 0);
+    // A child leads a session of its own, as a shell's job does, with the pseudo-terminal as its controlling
+    // terminal; a process group of its own puts it in the background. It answers by its exit status.
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        // The first terminal a session leader opens becomes its own, unless it says otherwise.
+        const int opened =
+            output == 0 ? open("/dev/null", O_WRONLY) : open(name.data(), O_RDWR | (output == 2 ? O_NOCTTY : 0));
+        dup2(opened, STDOUT_FILENO);
+        const pid_t job = background ? fork() : 0;
+        if (job > 0) {
+            int status = 0;
+            waitpid(job, &status, 0);
+            _exit(WEXITSTATUS(status));
+        }
+        if (background) {
+            setpgid(0, 0);
+        }
+        _exit(BuildRunner().UsesConsole() ? 1 : 0);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    ::close(master);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status) == 1, console);
 }
 
 QTEST_MAIN(TestConsole)

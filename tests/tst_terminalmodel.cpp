@@ -24,6 +24,10 @@ QByteArray Lines(int from, int to) {
     return bytes;
 }
 
+QString LinesText(int from, int to) {
+    return QString::fromLatin1(Lines(from, to)).trimmed().replace(QStringLiteral("\r"), QString());
+}
+
 } // namespace
 
 class TestTerminalModel final : public QObject {
@@ -36,6 +40,9 @@ private slots:
     void boundsTheScrollback();
     void resetEmptiesEverything();
     void keepsColoursInABoundedTable();
+    void takesWhatOnceBrokeIt_data();
+    void takesWhatOnceBrokeIt();
+    void freesColoursNoCellUses();
     void encodesKeys_data();
     void encodesKeys();
 };
@@ -128,6 +135,69 @@ void TestTerminalModel::keepsColoursInABoundedTable() {
         QVERIFY2(std::abs(red - shade * 255 / 299) <= (shade < 255 ? 0 : 2), qPrintable(QString::number(shade)));
         QCOMPARE(model.Colour(cell.fg) & 0xFFFFU, 0U);
     }
+}
+
+void TestTerminalModel::takesWhatOnceBrokeIt_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text"); // the scrollback and the screen
+
+    const QString acute(QChar(0x301));
+    QTest::newRow("a colour with 17 parameters is dropped whole")
+        << QByteArray("\x1b[38:2:59:66:97;48:2:36:40:59;58:2:224:175:104;4:3mcoloured\n") << "coloured";
+    QTest::newRow("16 parameters are all kept") << QByteArray("\x1b[3;5;0;0;0;0;0;0;0;0;0;0;0;0;0;0Hx") << "\n\n    x";
+    QTest::newRow("an erase of nearly INT_MAX cells ends at the line's end")
+        << QByteArray("abcdef\x1b[3G\x1b[2147483646X\n") << "ab";
+    QTest::newRow("C1 code points take a column each")
+        << QByteArray("\xc2\x93\xc2\x94\xc2\x96\x1b[X\n") << QString::fromUtf8("“”–");
+    QTest::newRow("Windows-1252 quotes sent as C1 code points") << QByteArray("Level \xc2\x93"
+                                                                              "E1M1\xc2\x94 done")
+                                                                << QString::fromUtf8("Level “E1M1” done");
+    QTest::newRow("combining marks stay on their character") << QByteArray("cafe\xcc\x81") << "cafe" + acute;
+    QTest::newRow("a flood of combining marks keeps four")
+        << QByteArray("a") + QByteArray(20000, '\0').replace(QByteArray(2, '\0'), "\xcc\x81")
+        << "a" + acute.repeated(4);
+    QTest::newRow("a full reset leaves the alternate screen") << QByteArray("kept\x1b[?1049hgone\x1b"
+                                                                            "c") +
+                                                                     Lines(1, 30)
+                                                              << LinesText(1, 30);
+    QTest::newRow("a soft reset leaves the alternate screen")
+        << QByteArray("kept\r\n\x1b[?1049hgone\x1b[!p\r") + Lines(1, 30) << "kept\n" + LinesText(1, 30);
+    QTest::newRow("writing over the right half of a double-width character blanks it whole")
+        << QByteArray("\xe4\xb8\xad\xe6\x96\x87\x1b[2Gx") << QString::fromUtf8(" x文");
+    QTest::newRow("writing over the left half of a double-width character blanks it whole")
+        << QByteArray("\xe4\xb8\xad\xe6\x96\x87\x1b[3Gx") << QString::fromUtf8("中x");
+    QTest::newRow("deleting half of a double-width character blanks it whole")
+        << QByteArray("\xe4\xb8\xad\xe6\x96\x87|\x1b[2G\x1b[P") << QString::fromUtf8(" 文|");
+    QTest::newRow("a repeat with nothing before it is dropped") << QByteArray("\x1b[5bz") << "z";
+    QTest::newRow("a repeat after marks without a character is dropped") << QByteArray("a\r\xcc\x81\x1b[5bz") << "z";
+    QTest::newRow("a repeat repeats the character before it") << QByteArray("ab\x1b[3b") << "abbbb";
+    QTest::newRow("a request for a setting libvterm does not know gets no answer")
+        << QByteArray("\x1bP$qx\x1b\\ok") << "ok";
+}
+
+// Each row once as one read and once a byte a read: a sequence cut between reads is judged whole.
+void TestTerminalModel::takesWhatOnceBrokeIt() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    for (const bool bytewise : {false, true}) {
+        TerminalModel model(25, 80, 100);
+        for (qsizetype at = 0; at < bytes.size(); at += bytewise ? 1 : bytes.size()) {
+            model.Feed(bytes.constData() + at, static_cast<std::size_t>(bytewise ? 1 : bytes.size()));
+        }
+        const std::u32string all = model.Text(0, model.LineCount());
+        QCOMPARE(QString::fromUcs4(all.data(), static_cast<qsizetype>(all.size())), text);
+    }
+}
+
+void TestTerminalModel::freesColoursNoCellUses() {
+    TerminalModel model(25, 80, 10);
+    // As many shades of near-black as the table holds, erased, then red.
+    QByteArray bytes;
+    for (int blue = 1; blue <= 255; ++blue) {
+        bytes += "\x1b[38;2;0;0;" + QByteArray::number(blue) + "mx";
+    }
+    Feed(model, bytes + "\x1b[2J\x1b[H\x1b[38;2;255;0;0mred");
+    QCOMPARE(model.Colour(model.Line(0).front().fg), 0xFF0000U);
 }
 
 void TestTerminalModel::encodesKeys_data() {

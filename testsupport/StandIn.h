@@ -15,10 +15,12 @@ public:
         QStringList arguments;
         QString cwd;
         QString stdinKind;
-        QString terminals; // "<stdin><stdout><stderr>", 1 for each that is a terminal
-        QString size;      // the terminal's "<columns>x<rows>", or "none"
-        bool leader{};     // leads its session and its terminal's foreground process group
-        QString key;       // the key it read, when it waited for one
+        QString terminals;         // "<stdin><stdout><stderr>", 1 for each that is a terminal
+        QString size;              // the terminal's "<columns>x<rows>", or "none"
+        bool leader{};             // leads its session and its terminal's foreground process group
+        QString ignoredAndBlocked; // "<ignored>/<blocked>": the signals it started with ignored and blocked
+        bool utf8{};               // its terminal is in UTF-8 mode
+        QString key;               // the key it read, when it waited for one
     };
 
     // Copies the stand-in (the one the build made, unless another is named) into a fresh folder as `name`, and
@@ -59,6 +61,10 @@ public:
                 runs.last().size = QString::fromUtf8(value);
             } else if (line.startsWith("leader=")) {
                 runs.last().leader = value == "1";
+            } else if (line.startsWith("signals=")) {
+                runs.last().ignoredAndBlocked = QString::fromUtf8(value);
+            } else if (line.startsWith("utf8=")) {
+                runs.last().utf8 = value == "1";
             } else if (line.startsWith("key=")) {
                 runs.last().key = QString::fromUtf8(QByteArray::fromHex(value));
             }

@@ -12,7 +12,9 @@
 // (_IGNORE_HUP, _REPLAY, _PROGRESS, _FLOOD and _WAIT_KEY are for a terminal, and POSIX only.)
 // Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>:<device>:<inode>", "tty=<three 0/1 for
 // standard input, output, error>", "size=<columns>x<rows>" (the terminal's, or "none"), "leader=<0/1>" (leads
-// its session and its terminal's foreground group), "argc=<n>", "arg=<hex>"..., "end".
+// its session and its terminal's foreground group), "signals=<ignored>/<blocked>" (the numbers of the signals
+// it started with ignored and blocked, each list comma-separated), "utf8=<0/1>" (its terminal is in UTF-8 mode),
+// "argc=<n>", "arg=<hex>"..., "end".
 // Hex keeps every byte of an argument intact, blanks and non-ASCII letters included. On Windows the arguments
 // are those the system splits from the wide command line (CommandLineToArgvW), written as UTF-8: the C
 // runtime's argv would have passed them through the 8-bit code page first.
@@ -190,6 +192,28 @@ bool LeadsItsTerminal() {
     return getsid(0) == getpid() && tcgetpgrp(0) == getpgrp();
 }
 
+std::string Signals() {
+    std::string ignored;
+    std::string blocked;
+    sigset_t mask;
+    sigprocmask(SIG_BLOCK, nullptr, &mask);
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction action {};
+        if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) {
+            ignored += (ignored.empty() ? "" : ",") + std::to_string(signal);
+        }
+        if (sigismember(&mask, signal) == 1) {
+            blocked += (blocked.empty() ? "" : ",") + std::to_string(signal);
+        }
+    }
+    return ignored + '/' + blocked;
+}
+
+bool InUtf8Mode() {
+    termios modes{};
+    return tcgetattr(0, &modes) == 0 && (modes.c_iflag & IUTF8) != 0;
+}
+
 void WriteAll(const char* bytes, std::size_t size) {
     while (size > 0) {
         const ssize_t written = write(1, bytes, size);
@@ -285,6 +309,8 @@ void TalkToTheTerminal() {
 
 int main(int argc, char* argv[]) {
 #ifndef _WIN32
+    const std::string signals = Signals();
+    const bool utf8 = InUtf8Mode();
     if (Number(VARIABLE("VANTREL_STANDIN_IGNORE_HUP")) != 0) {
         std::signal(SIGHUP, SIG_IGN);
     }
@@ -295,6 +321,8 @@ int main(int argc, char* argv[]) {
     const std::string terminals = "000";
     const std::string size = "none";
     const bool leader = false;
+    const std::string signals = "/";
+    const bool utf8 = false;
 #endif
     const std::string stdinKind = StdinKind();
     if (Number(VARIABLE("VANTREL_STANDIN_READ_STDIN")) != 0) {
@@ -305,9 +333,9 @@ int main(int argc, char* argv[]) {
     if (!logPath.empty()) {
         if (FILE* log = OpenLog(logPath)) {
             const std::vector<std::string> arguments = Arguments(argc, argv);
-            std::fprintf(log, "run\ncwd=%s\nstdin=%s\ntty=%s\nsize=%s\nleader=%d\nargc=%zu\n",
+            std::fprintf(log, "run\ncwd=%s\nstdin=%s\ntty=%s\nsize=%s\nleader=%d\nsignals=%s\nutf8=%d\nargc=%zu\n",
                          Hex(CurrentFolder()).c_str(), stdinKind.c_str(), terminals.c_str(), size.c_str(),
-                         leader ? 1 : 0, arguments.size());
+                         leader ? 1 : 0, signals.c_str(), utf8 ? 1 : 0, arguments.size());
             for (const std::string& argument : arguments) {
                 std::fprintf(log, "arg=%s\n", Hex(argument).c_str());
             }

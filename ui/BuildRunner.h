@@ -25,6 +25,8 @@ public:
     ~BuildRunner();
 
     RunOutcome Run(const BuildRequest& request);
+    // Whether the next run goes to the console, as decided now.
+    [[nodiscard]] bool UsesConsole() const;
     // Closes the console, if one is open; it goes with the main window.
     void CloseConsole();
     // The console of the runs so far; null before the first run that needed one, and on Windows.

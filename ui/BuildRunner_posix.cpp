@@ -6,22 +6,18 @@
 
 namespace vantrel {
 
-namespace {
-
-// A terminal is shared only by its foreground job: started in the background ("vantrel-frontend &"), the front
-// end would hand NodeBuilder a terminal whose first read stops it, with no console to stop it from.
-bool SharesATerminal() {
-    return isatty(STDOUT_FILENO) != 0 && tcgetpgrp(STDOUT_FILENO) == getpgrp();
-}
-
-} // namespace
-
 BuildRunner::BuildRunner(Place place) : m_place(place) {}
 
 BuildRunner::~BuildRunner() = default;
 
+bool BuildRunner::UsesConsole() const {
+    // Only a front end in its terminal's foreground shares it: in a background job (`vantrel-frontend &`)
+    // NodeBuilder would be stopped at its first read, with no console to end it from.
+    return m_place == Place::Console || (m_place == Place::Decide && tcgetpgrp(STDOUT_FILENO) != getpgrp());
+}
+
 RunOutcome BuildRunner::Run(const BuildRequest& request) {
-    if (m_place == Place::Console || (m_place == Place::Decide && !SharesATerminal())) {
+    if (UsesConsole()) {
         if (!m_console) {
             m_console = std::make_unique<Console>();
         }

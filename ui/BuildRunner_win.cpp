@@ -6,6 +6,10 @@ BuildRunner::BuildRunner(Place place) : m_place(place) {}
 
 BuildRunner::~BuildRunner() = default;
 
+bool BuildRunner::UsesConsole() const {
+    return false; // the system gives NodeBuilder a console of its own
+}
+
 RunOutcome BuildRunner::Run(const BuildRequest& request) {
     return RunAndWait(request.commandLine);
 }
