@@ -122,7 +122,8 @@ void TerminalInputGuard::Take(unsigned char byte) {
         TakeCsi(byte);
         return;
     case Parse::CsiDropped:
-        if (byte >= kFirstCsiFinal && byte <= kLastFinal) {
+        // A final byte ends the sequence, and a byte above 0x7F gives it up, as libvterm does.
+        if (byte >= kFirstCsiFinal) {
             m_parse = Parse::Text;
         }
         return;
