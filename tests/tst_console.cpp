@@ -338,6 +338,16 @@ void TestConsole::offersItsTextToScreenReadersAndTheClipboard() {
     QCOMPARE(screen.SelectedText(), QStringLiteral("Progress 100%"));
     QTest::keyClick(&screen, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Progress 100%"));
+
+    // Offsets count the text as the toolkit does, not cells: a combining mark, a character beyond the BMP.
+    screen.Clear();
+    const QByteArray bytes("cafe\xcc\x81 \xf0\x9f\x98\x80 \xe4\xb8\xad ok");
+    screen.Feed(bytes);
+    const QString line = QString::fromUtf8(bytes);
+    QCOMPARE(text->text(0, text->characterCount()), line);
+    QCOMPARE(text->cursorPosition(), int(line.size()));
+    text->setSelection(0, int(line.size()) - 2, int(line.size()));
+    QCOMPARE(screen.SelectedText(), QStringLiteral("ok"));
 }
 
 void TestConsole::theMainWindowTakesInputRightAfterTheEnd() {
