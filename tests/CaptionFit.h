@@ -25,6 +25,12 @@ inline QString Overflow(const QWidget* widget) {
         .arg(measure->area.height());
 }
 
+// How heavy the widget's caption is as the screen shows it: the mean stroke width in the caption's box.
+inline qreal CaptionStroke(QWidget* widget) {
+    const std::optional<vantrel::CaptionMeasure> measure = vantrel::MeasureCaption(widget, widget->font());
+    return measure ? vantrel::MeanStrokeWidth(widget->grab(measure->needed).toImage()) : 0.0;
+}
+
 // Why the widget's face is wrong for the scale its text is drawn at; empty when it is right. The bitmap
 // face is drawn pixel for pixel only: at 100 % it is the face of the design, and anywhere else it must
 // be at the strike that scale calls for, never under a device pixel ratio; otherwise a scalable face.

@@ -92,6 +92,8 @@ private slots:
     void withoutTheBitmapFaceCaptionsChooseTheFace_data();
     void withoutTheBitmapFaceCaptionsChooseTheFace();
     void boldOnlyForBuildAndCredit();
+    void boldCaptionsReadBold_data();
+    void boldCaptionsReadBold();
     void initialStateBeforeLoading();
     void loadsOptionsBeforeShowing();
     void groupsAreExclusiveWithinTheirFrameOnly();
@@ -227,6 +229,25 @@ void TestForm1::boldOnlyForBuildAndCredit() {
         const bool bold = qstrcmp(row.name, "Command2") == 0 || qstrcmp(row.name, "Label5") == 0;
         QVERIFY2(QFontInfo(widget->font()).bold() == bold, row.name);
     }
+}
+
+void TestForm1::boldCaptionsReadBold_data() {
+    QTest::addColumn<QString>("bold");
+    QTest::addColumn<QString>("regular");
+    QTest::newRow("BUILD beside Browse, both buttons") << "Command2"
+                                                       << "Command1";
+    QTest::newRow("the credit line beside the input file's label") << "Label5"
+                                                                   << "Label1";
+}
+
+void TestForm1::boldCaptionsReadBold() {
+    QFETCH(QString, bold);
+    QFETCH(QString, regular);
+    Form1 form(std::make_unique<MemoryStore>());
+    const qreal boldStroke = caption_fit::CaptionStroke(form.findChild<QWidget*>(bold));
+    const qreal regularStroke = caption_fit::CaptionStroke(form.findChild<QWidget*>(regular));
+    QVERIFY(regularStroke > 0);
+    QVERIFY2(boldStroke >= kBoldStrokeRatio * regularStroke, qPrintable(QString::number(boldStroke / regularStroke)));
 }
 
 void TestForm1::initialStateBeforeLoading() {

@@ -11,7 +11,8 @@ namespace vantrel {
 
 namespace {
 
-constexpr int kButtonBevel = 4; // pixels a command button's bevel takes on each side
+constexpr int kButtonBevel = 4;    // pixels a command button's bevel takes on each side
+constexpr int kDarkestLight = 127; // grey levels above this are background, or the fringe of a stroke
 
 struct CaptionArea final {
     QRect rect;
@@ -60,6 +61,23 @@ std::optional<CaptionMeasure> MeasureCaption(const QWidget* widget, const QFont&
     const QRect needed = metrics.boundingRect(area->rect, flags, caption);
     const QRect visible = needed.adjusted(0, metrics.ascent() - metrics.capHeight(), 0, 0);
     return CaptionMeasure{area->rect, needed, area->rect.contains(visible) && needed.bottom() <= area->rect.bottom()};
+}
+
+qreal MeanStrokeWidth(const QImage& image) {
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    qint64 dark = 0;
+    qint64 runs = 0;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        bool inRun = false;
+        for (int x = 0; x < grey.width(); ++x) {
+            const bool isDark = row[x] <= kDarkestLight;
+            dark += isDark ? 1 : 0;
+            runs += isDark && !inRun ? 1 : 0;
+            inRun = isDark;
+        }
+    }
+    return runs == 0 ? 0.0 : qreal(dark) / qreal(runs);
 }
 
 } // namespace vantrel

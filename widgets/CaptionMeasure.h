@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QRect>
 #include <QString>
 
@@ -24,5 +25,13 @@ QString CaptionOf(const QWidget* widget);
 // The caption of a label, a command button, a check box or an option button drawn in `font`; none for a
 // control without a caption.
 std::optional<CaptionMeasure> MeasureCaption(const QWidget* widget, const QFont& font);
+
+// How heavy the text drawn dark on light in `image` is: the mean width, in device pixels, of its dark
+// horizontal runs (the stems, crossed one row at a time). 0 for an image without text.
+qreal MeanStrokeWidth(const QImage& image);
+
+// Bold text reads bold beside regular text when its strokes are at least this much wider: a bitmap bold's
+// two-pixel stems against one-pixel stems make 2, a regular outline with bold advances about 1.1.
+constexpr qreal kBoldStrokeRatio = 1.4;
 
 } // namespace vantrel

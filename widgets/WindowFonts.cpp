@@ -5,6 +5,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
 #include <QWidget>
 
 #include <algorithm>
@@ -48,25 +50,25 @@ void EnsureWineFontsLoaded() {
 void EnsureWineFontsLoaded() {}
 #endif
 
-bool HasBoldFace(const QString& family) {
-    const QStringList styles = QFontDatabase::styles(family);
-    return std::any_of(styles.cbegin(), styles.cend(),
-                       [](const QString& style) { return style.contains(u"Bold", Qt::CaseInsensitive); });
-}
-
-// The faces that stand in for the bitmap face, in order of preference: those of these that are installed, with
-// a bold face for bold text, else the system's. "Microsoft Sans Serif" is the bitmap face's own scalable twin
-// where it exists. Elsewhere fonts-wine's "Tahoma" comes closest: drawn at 8.25 point, the captions of both
-// windows are 2 % wider on the whole than in "MS Sans Serif" (8 % at the most), against 4 % for "Liberation
-// Sans" (fonts-liberation) and 15 % for "DejaVu Sans", Debian's default.
+// The faces that stand in for the bitmap face, in order of preference: those of these that are installed, else
+// the system's. "Microsoft Sans Serif" is the bitmap face's own scalable twin where it exists. Elsewhere
+// fonts-wine's "Tahoma" comes closest: drawn at 8.25 point, the captions of both windows are 2 % wider on the
+// whole than in "MS Sans Serif" (8 % at the most), against 4 % for "Liberation Sans" (fonts-liberation) and 15 %
+// for "DejaVu Sans", Debian's default. For bold text, where fonts-wine's "Tahoma" Bold has regular outlines,
+// "DejaVu Sans" Bold comes before "Liberation Sans" Bold: its letters are as tall as Tahoma's (Liberation's
+// capitals are 5 % shorter), its condensed face has Tahoma Bold's widths within 2 %, and from 125 to 200 % the
+// main window's bold captions come out 1.7 to 2.2 times as heavy as its regular ones (Liberation's 1.6 to 1.7).
 QStringList ScalableFamilies(bool bold) {
-    static const QStringList preferred{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
-                                       QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                       QStringLiteral("DejaVu Sans")};
+    static const QStringList regular{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                                     QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                     QStringLiteral("DejaVu Sans")};
+    static const QStringList boldFirst{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                                       QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                                       QStringLiteral("Arial")};
     const QStringList available = QFontDatabase::families();
     QStringList installed;
-    for (const QString& name : preferred) {
-        if (available.contains(name, Qt::CaseInsensitive) && (!bold || HasBoldFace(name))) {
+    for (const QString& name : bold ? boldFirst : regular) {
+        if (available.contains(name, Qt::CaseInsensitive)) {
             installed.append(name);
         }
     }
@@ -106,56 +108,95 @@ std::optional<QFont> BitmapFontFor(const QWidget* window) {
     return BitmapStrike(qRound(kBitmapStrikeAtStandardDpi * window->logicalDpiY() / kStandardDpi));
 }
 
-// The stretch, in percent, at which no caption is wider in `font` than in the bitmap face at the window's
-// scale: the layout gives each caption the room the bitmap face needs. None without the bitmap face.
-std::optional<int> StretchToMatchBitmap(const QFont& font, const QWidget* window, const QStringList& captions) {
-    const std::optional<QFont> reference = BitmapStrike(static_cast<int>(kBitmapStrikeAtStandardDpi));
-    if (!reference) {
+// The bold of the bitmap face's era, at 96 dpi: fonts-wine's "Tahoma" Bold carries bold bitmaps of 9 to 16
+// pixels over regular outlines, and FreeType draws such bitmaps only for text drawn without antialiasing (Qt
+// then asks for no outlines). Two-pixel stems, no grey, the bitmap face's letter height. Never on Windows,
+// where the faces are fitted to the controls.
+std::optional<QFont> BitmapBold() {
+#ifdef Q_OS_WIN
+    return std::nullopt;
+#else
+    constexpr qreal kPointsPerInch = 72.0;
+    const QString family = QStringLiteral("Tahoma");
+    QFont font(family);
+    font.setPixelSize(qRound(kPointSize * kStandardDpi / kPointsPerInch));
+    font.setBold(true);
+    font.setStretch(kUnstretched);
+    font.setStyleStrategy(QFont::NoAntialias);
+    const QFontInfo found(font);
+    if (found.family() != family || !found.bold()) {
         return std::nullopt;
     }
-    const QFontMetricsF referenceMetrics(*reference);
-    const QFontMetricsF metrics(font, window);
-    const qreal scale = window->logicalDpiX() / kStandardDpi;
-    qreal ratio = 1.0;
-    for (const QString& caption : captions) {
-        const qreal width = metrics.horizontalAdvance(caption);
-        if (width > 0) {
-            ratio = std::min(ratio, referenceMetrics.horizontalAdvance(caption) * scale / width);
-        }
-    }
-    return static_cast<int>(std::floor(ratio * kUnstretched));
+    return font;
+#endif
 }
 
 // Narrower than this, a face loses its shapes: wine drew Tahoma at 85 % with "B" as "8".
 constexpr int kNarrowest = QFont::Condensed;
 
-// The widest stretch, from unstretched down to condensed, at which every caption of `controls` fits drawn in
-// `font`; none when even condensed is too wide.
-std::optional<int> StretchToFit(QFont font, const std::vector<QWidget*>& controls) {
-    const auto allFit = [&font, &controls](int stretch) {
+// The widest stretch, from `widest` down to condensed, at which `font` passes `test`; none when even condensed
+// fails. Narrower never fails where wider passes, though not in proportion: a family with a condensed face of
+// its own switches to it on the way down.
+template <typename Test> std::optional<int> WidestStretch(QFont font, Test test, int widest = kUnstretched) {
+    const auto passes = [&font, &test](int stretch) {
         font.setStretch(stretch);
-        return std::all_of(controls.cbegin(), controls.cend(), [&font](const QWidget* widget) {
-            const std::optional<CaptionMeasure> measure = MeasureCaption(widget, font);
-            return !measure || measure->fits;
-        });
+        return test(font);
     };
-    if (allFit(kUnstretched)) {
-        return kUnstretched;
+    widest = std::max(widest, kNarrowest);
+    if (passes(widest)) {
+        return widest;
     }
-    if (!allFit(kNarrowest)) {
+    if (!passes(kNarrowest)) {
         return std::nullopt;
     }
     int fits = kNarrowest;
-    int tooWide = kUnstretched;
+    int tooWide = widest;
     while (tooWide - fits > 1) {
         const int middle = (fits + tooWide) / 2;
-        if (allFit(middle)) {
+        if (passes(middle)) {
             fits = middle;
         } else {
             tooWide = middle;
         }
     }
     return fits;
+}
+
+// The widest stretch at which no caption is wider in `font` than in `reference` (a font sized in pixels at 96
+// dpi) at the window's scale: the layout gives each caption the room the 100 % faces need. The search starts
+// where the widest caption needs: each face in proportion, there or narrower with a condensed face's switch.
+std::optional<int> StretchToMatch(const QFont& font, const QFont& reference, const QWidget* window,
+                                  const QStringList& captions) {
+    const QFontMetricsF referenceMetrics(reference);
+    const qreal scale = window->logicalDpiX() / kStandardDpi;
+    const auto room = [&](const QString& caption) { return referenceMetrics.horizontalAdvance(caption) * scale; };
+    const QFontMetricsF unstretched(font, window);
+    qreal ratio = 1.0;
+    for (const QString& caption : captions) {
+        const qreal width = unstretched.horizontalAdvance(caption);
+        if (width > 0) {
+            ratio = std::min(ratio, room(caption) / width);
+        }
+    }
+    return WidestStretch(
+        font,
+        [&](const QFont& stretched) {
+            const QFontMetricsF metrics(stretched, window);
+            return std::all_of(captions.cbegin(), captions.cend(), [&](const QString& caption) {
+                return metrics.horizontalAdvance(caption) <= room(caption);
+            });
+        },
+        static_cast<int>(std::floor(ratio * kUnstretched)));
+}
+
+// The widest stretch at which every caption of `controls` fits drawn in `font`.
+std::optional<int> StretchToFit(const QFont& font, const std::vector<QWidget*>& controls) {
+    return WidestStretch(font, [&controls](const QFont& stretched) {
+        return std::all_of(controls.cbegin(), controls.cend(), [&stretched](const QWidget* widget) {
+            const std::optional<CaptionMeasure> measure = MeasureCaption(widget, stretched);
+            return !measure || measure->fits;
+        });
+    });
 }
 
 QFont ScalableFont(const QString& family, bool bold) {
@@ -168,9 +209,67 @@ QFont ScalableFont(const QString& family, bool bold) {
     return font;
 }
 
+// `font` drawn as the window draws it, at its resolution and device pixel ratio: a sample of the stems, bowls
+// and diagonals of captions, capitals and small letters.
+QImage DrawnAsInWindow(const QFont& font, const QWidget* window) {
+    const QString sample = QStringLiteral("Hamburgefonstiv BUILD");
+    const QFontMetricsF metrics(font, window);
+    const qreal ratio = window->devicePixelRatioF();
+    QImage image((QSizeF(metrics.horizontalAdvance(sample), metrics.height()) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    constexpr qreal kInchesPerMeter = 1 / 0.0254;
+    image.setDotsPerMeterX(qRound(window->logicalDpiX() * kInchesPerMeter));
+    image.setDotsPerMeterY(qRound(window->logicalDpiY() * kInchesPerMeter));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(0, metrics.ascent()), sample);
+    return image;
+}
+
+// How heavy text in `font` is where the window draws it: decided by the glyphs drawn, never by a face's name.
+qreal StrokeWidth(const QFont& font, const QWidget* window) {
+    return MeanStrokeWidth(DrawnAsInWindow(font, window));
+}
+
+bool ReadsBold(const QFont& bold, const QFont& regular, const QWidget* window) {
+    return StrokeWidth(bold, window) >= kBoldStrokeRatio * StrokeWidth(regular, window);
+}
+
+// The bold font beside `regular`: beside the bitmap face the bitmap bold; elsewhere the first face whose glyphs
+// read bold, narrowed so that no caption is wider than the bitmap bold draws it at the window's scale, or
+// unnarrowed without the bitmap bold (FitFontsToCaptions then narrows it). The heaviest of them when none reads
+// bold.
+QFont BoldFontFor(const QWidget* window, const QFont& regular, bool besideBitmap, const QStringList& captions) {
+    const std::optional<QFont> bitmapBold = BitmapBold();
+    if (besideBitmap && bitmapBold && ReadsBold(*bitmapBold, regular, window)) {
+        return *bitmapBold;
+    }
+    const qreal boldStroke = kBoldStrokeRatio * StrokeWidth(regular, window);
+    QFont heaviest;
+    qreal heaviestStroke = -1;
+    for (const QString& family : ScalableFamilies(true)) {
+        QFont font = ScalableFont(family, true);
+        if (bitmapBold) {
+            font.setStretch(StretchToMatch(font, *bitmapBold, window, captions).value_or(kUnstretched));
+        }
+        const qreal stroke = StrokeWidth(font, window);
+        if (stroke >= boldStroke) {
+            return font;
+        }
+        if (stroke > heaviestStroke) {
+            heaviest = font;
+            heaviestStroke = stroke;
+        }
+    }
+    return heaviest;
+}
+
 // Of the faces at hand, the one that needs narrowing least for every caption of `controls` to fit, so
-// narrowed; the first face as it is when none fits.
-QFont LeastNarrowedFace(const std::vector<QWidget*>& controls, bool bold) {
+// narrowed; the first face as it is when none fits. Bold faces count only where they read bold beside the
+// window's font.
+QFont LeastNarrowedFace(const QWidget* window, const std::vector<QWidget*>& controls, bool bold) {
     const QStringList families = ScalableFamilies(bold);
     QFont best = ScalableFont(families.front(), bold);
     int widest = 0;
@@ -179,8 +278,10 @@ QFont LeastNarrowedFace(const std::vector<QWidget*>& controls, bool bold) {
         const std::optional<int> stretch = StretchToFit(candidate, controls);
         if (stretch && *stretch > widest) {
             candidate.setStretch(*stretch);
-            best = candidate;
-            widest = *stretch;
+            if (!bold || ReadsBold(candidate, window->font(), window)) {
+                best = candidate;
+                widest = *stretch;
+            }
         }
         if (widest == kUnstretched) {
             break;
@@ -193,16 +294,18 @@ QFont LeastNarrowedFace(const std::vector<QWidget*>& controls, bool bold) {
 
 WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions) {
     EnsureWineFontsLoaded();
-    // The bitmap face has no bold.
-    WindowFonts fonts{ScalableFont(ScalableFamilies(false).front(), false),
-                      ScalableFont(ScalableFamilies(true).front(), true)};
-    if (const std::optional<QFont> bitmap = BitmapFontFor(window)) {
+    WindowFonts fonts{ScalableFont(ScalableFamilies(false).front(), false), {}};
+    const std::optional<QFont> bitmap = BitmapFontFor(window);
+    const std::optional<QFont> reference = BitmapStrike(static_cast<int>(kBitmapStrikeAtStandardDpi));
+    if (bitmap) {
         fonts.regular = *bitmap;
-    } else if (const std::optional<int> stretch = StretchToMatchBitmap(fonts.regular, window, captions)) {
-        fonts.regular.setStretch(*stretch);
+    } else if (reference) {
+        fonts.regular.setStretch(StretchToMatch(fonts.regular, *reference, window, captions).value_or(kNarrowest));
     } else {
         fonts.fitToControls = true;
     }
+    // The bitmap face has no bold.
+    fonts.bold = BoldFontFor(window, fonts.regular, bitmap.has_value(), captions);
     return fonts;
 }
 
@@ -222,7 +325,7 @@ void FitFontsToCaptions(QWidget* window, const std::vector<QWidget*>& controls) 
             continue;
         }
         // The controls without a caption (fields, lists) take the same face as those with one.
-        const QFont font = LeastNarrowedFace(captioned, bold);
+        const QFont font = LeastNarrowedFace(window, captioned, bold);
         for (QWidget* widget : ofWeight) {
             widget->setFont(font);
         }

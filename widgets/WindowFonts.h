@@ -19,13 +19,16 @@ struct WindowFonts final {
 };
 
 // "MS Sans Serif" 8.25 point where its bitmap has a strike for the pixel size the window draws text at; elsewhere
-// (and for bold text) a scalable face at 8.25 point, narrowed so that no caption of `captions` is wider than
-// "MS Sans Serif" draws it at that scale. Without the bitmap face (always on Windows) the scalable face is
-// left as it is, for FitFontsToCaptions.
+// a scalable face at 8.25 point, narrowed so that no caption of `captions` is wider than "MS Sans Serif" draws it
+// at that scale. Bold text (the bitmap face has no bold): beside the bitmap face, fonts-wine's bitmap bold;
+// elsewhere the first scalable face whose glyphs, drawn at the window's scale, read bold beside the regular
+// text, narrowed to the bitmap bold's widths. Without the bitmap face (always on Windows) the scalable faces are
+// left as they are, for FitFontsToCaptions.
 WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions);
 
 // Gives the window and its controls, regular and bold apart, the scalable face that needs narrowing least for
 // every caption to fit its control, so narrowed; where no face fits even condensed, the first face as it is.
+// A bold face counts only where its glyphs read bold beside the window's regular face.
 void FitFontsToCaptions(QWidget* window, const std::vector<QWidget*>& controls);
 
 } // namespace vantrel
