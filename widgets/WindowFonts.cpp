@@ -1,5 +1,6 @@
 #include "WindowFonts.h"
 
+#include "BitmapFaces.h"
 #include "CaptionMeasure.h"
 
 #include <QFontDatabase>
@@ -13,42 +14,15 @@
 #include <cmath>
 #include <optional>
 
-#ifndef Q_OS_WIN
-#include <QFile>
-#endif
-
 namespace vantrel {
 
 namespace {
 
-constexpr qreal kPointSize = 8.25;
-constexpr qreal kStandardDpi = 96.0;
 constexpr int kUnstretched = QFont::Unstretched; // percent
 
 // At 96 dpi the 8.25 points of the design's bitmap face are its 13-pixel strike (11-pixel letters in a
 // 13-pixel cell).
 constexpr qreal kBitmapStrikeAtStandardDpi = 13.0;
-
-#ifndef Q_OS_WIN
-// Debian's fonts-wine package ships a faithful "MS Sans Serif" (regular only) and "Tahoma", regular and bold;
-// fontconfig does not list them, so they are loaded from where that package puts them.
-void LoadWineFonts() {
-    for (const char* file : {"ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf"}) {
-        const QString path = QStringLiteral("/usr/share/wine/fonts/") + QString::fromLatin1(file);
-        if (QFile::exists(path)) {
-            QFontDatabase::addApplicationFont(path);
-        }
-    }
-}
-
-void EnsureWineFontsLoaded() {
-    static const bool loaded = (LoadWineFonts(), true);
-    Q_UNUSED(loaded);
-}
-#else
-// Windows has its own faces.
-void EnsureWineFontsLoaded() {}
-#endif
 
 // The faces that stand in for the bitmap face, in order of preference: those of these that are installed, else
 // the system's. "Microsoft Sans Serif" is the bitmap face's own scalable twin where it exists. Elsewhere
@@ -78,27 +52,6 @@ QStringList ScalableFamilies(bool bold) {
     return installed;
 }
 
-// The bitmap face at exactly the given pixel size, when it has a strike of that size. Never on Windows: Qt's
-// font database there lists a bitmap face's strikes by cell height but asks the system for letter height, so
-// it draws the next larger strike (16 pixels for 13) while reporting the size asked for.
-std::optional<QFont> BitmapStrike(int pixelSize) {
-#ifdef Q_OS_WIN
-    Q_UNUSED(pixelSize);
-    return std::nullopt;
-#else
-    // The bitmap face of the design. fonts-wine's copy has strikes of 13, 16 and 20 pixels, but Qt 6.4 lists
-    // only the first strike of a font file, so the others are never offered (QFontInfo tells).
-    const QString family = QStringLiteral("MS Sans Serif");
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    const QFontInfo found(font);
-    if (found.family() != family || found.pixelSize() != pixelSize) {
-        return std::nullopt;
-    }
-    return font;
-#endif
-}
-
 // The bitmap face where the window draws it pixel for pixel. A strike is never scaled: under a device
 // pixel ratio other than 1 its letters would keep their size while their advances grow, spread apart.
 std::optional<QFont> BitmapFontFor(const QWidget* window) {
@@ -106,29 +59,6 @@ std::optional<QFont> BitmapFontFor(const QWidget* window) {
         return std::nullopt;
     }
     return BitmapStrike(qRound(kBitmapStrikeAtStandardDpi * window->logicalDpiY() / kStandardDpi));
-}
-
-// The bold of the bitmap face's era, at 96 dpi: fonts-wine's "Tahoma" Bold carries bold bitmaps of 9 to 16
-// pixels over regular outlines, and FreeType draws such bitmaps only for text drawn without antialiasing (Qt
-// then asks for no outlines). Two-pixel stems, no grey, the bitmap face's letter height. Never on Windows,
-// where the faces are fitted to the controls.
-std::optional<QFont> BitmapBold() {
-#ifdef Q_OS_WIN
-    return std::nullopt;
-#else
-    constexpr qreal kPointsPerInch = 72.0;
-    const QString family = QStringLiteral("Tahoma");
-    QFont font(family);
-    font.setPixelSize(qRound(kPointSize * kStandardDpi / kPointsPerInch));
-    font.setBold(true);
-    font.setStretch(kUnstretched);
-    font.setStyleStrategy(QFont::NoAntialias);
-    const QFontInfo found(font);
-    if (found.family() != family || !found.bold()) {
-        return std::nullopt;
-    }
-    return font;
-#endif
 }
 
 // Narrower than this, a face loses its shapes: wine drew Tahoma at 85 % with "B" as "8".
