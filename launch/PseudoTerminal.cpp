@@ -132,7 +132,7 @@ void PseudoTerminal::Write(const QByteArray& bytes) {
     WritePending();
 }
 
-void PseudoTerminal::Resize(int columns, int rows) {
+void PseudoTerminal::Resize(int columns, int rows) const {
     if (m_master < 0) {
         return;
     }

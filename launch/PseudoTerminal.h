@@ -45,7 +45,7 @@ public:
     void Write(const QByteArray& bytes);
 
     // The terminal's new size; the kernel tells the program on it (SIGWINCH).
-    void Resize(int columns, int rows);
+    void Resize(int columns, int rows) const;
 
     // A hang-up, as when a terminal's window is closed: SIGHUP to the session's process group, then SIGKILL
     // to whatever of it is still there kHangUpGraceMs later.

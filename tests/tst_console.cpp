@@ -281,6 +281,9 @@ void TestConsole::aResizedConsoleGivesNodeBuilderItsSize() {
     QCOMPARE(QStringLiteral("%1x%2").arg(screen->Model().Columns()).arg(screen->Model().Rows()), size);
     QVERIFY(screen->ScreenText().contains(QStringLiteral("size ") + size));
     QCOMPARE(screen->horizontalScrollBar()->maximum() > 0, scrollsAcross);
+    // The next run starts at the size the console has.
+    console.Run({QString::fromLatin1(kLine)});
+    QCOMPARE(standIn.Runs().constLast().size, size);
 }
 
 void TestConsole::closingDuringTheRunAsksAndNoKeepsItRunning() {
