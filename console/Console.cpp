@@ -38,7 +38,6 @@ Console::Console(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(m_screen);
     layout->addWidget(m_findBar);
     layout->addWidget(CreateButtons());
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 // Tab belongs to NodeBuilder, so the keyboard reaches Stop by its underlined letter (Alt+S), and Find and
@@ -85,11 +84,13 @@ RunOutcome Console::Run(const BuildRequest& request) {
     m_stopping = false;
     m_closeWhenEnded = false;
     m_request = request;
-    PseudoTerminal terminal(TerminalScreen::kColumns, TerminalScreen::kRows);
+    // A run starts at the size the console has now, and follows it as the window is resized.
+    PseudoTerminal terminal(m_screen->Model().Columns(), m_screen->Model().Rows());
     connect(&terminal, &PseudoTerminal::Started, this, &Console::ShowStarted);
     connect(&terminal, &PseudoTerminal::Received, m_screen, &TerminalScreen::Feed);
     connect(&terminal, &PseudoTerminal::Received, m_announcer, &LineAnnouncer::Heard);
     connect(m_screen, &TerminalScreen::Typed, &terminal, &PseudoTerminal::Write);
+    connect(m_screen, &TerminalScreen::Resized, &terminal, &PseudoTerminal::Resize);
     m_terminal = &terminal;
     RunOutcome outcome = RunOnTerminal(request.commandLine, terminal);
     m_terminal = nullptr;

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QtMath>
 
@@ -51,13 +52,17 @@ TerminalScreen::TerminalScreen(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    horizontalScrollBar()->setSingleStep(qCeil(m_cellWidth));
     verticalScrollBar()->setPageStep(kRows);
     m_model.SetOutput(
         [this](const char* bytes, std::size_t size) { emit Typed(QByteArray(bytes, static_cast<qsizetype>(size))); });
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(kRefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, &TerminalScreen::Refresh);
+    m_fit.setSingleShot(true);
+    m_fit.setInterval(kResizeSettleMs);
+    connect(&m_fit, &QTimer::timeout, this, &TerminalScreen::FitToViewport);
 }
 
 void TerminalScreen::Feed(const QByteArray& bytes) {
@@ -72,7 +77,7 @@ void TerminalScreen::AppendNotice(const QString& text) {
     // screen) do not change the console's own line. That line goes below the program's last one, wherever the
     // cursor was left: a bare carriage return leaves it at the start of that last line.
     Feed("\x1b[!p");
-    int rows = kRows;
+    int rows = m_model.Rows();
     while (rows > 0 && m_model.LineText(m_model.ScrollbackSize() + static_cast<std::size_t>(rows - 1)).empty()) {
         --rows;
     }
@@ -121,7 +126,8 @@ QRect TerminalScreen::CharacterRect(int offset) const {
     const TerminalPlace place = m_selection.PlaceOf(offset);
     const auto index = static_cast<int>(place.line - m_model.Dropped());
     const int row = index - verticalScrollBar()->value();
-    const QPoint topLeft = viewport()->mapTo(this, QPoint(qRound(place.column * m_cellWidth), row * m_cellHeight));
+    const int x = qRound(place.column * m_cellWidth) - horizontalScrollBar()->value();
+    const QPoint topLeft = viewport()->mapTo(this, QPoint(x, row * m_cellHeight));
     return {topLeft, QSize(qCeil(m_cellWidth), m_cellHeight)};
 }
 
@@ -134,8 +140,9 @@ void TerminalScreen::ShowOffset(int offset) {
     const TerminalPlace place = m_selection.PlaceOf(offset);
     const auto index = static_cast<int>(place.line - m_model.Dropped());
     QScrollBar* bar = verticalScrollBar();
-    if (index < bar->value() || index >= bar->value() + kRows) {
-        bar->setValue(index - kRows / 2);
+    const int rows = VisibleRows();
+    if (index < bar->value() || index >= bar->value() + rows) {
+        bar->setValue(index - rows / 2);
     }
 }
 
@@ -181,30 +188,60 @@ void TerminalScreen::Refresh() {
     viewport()->update();
 }
 
+void TerminalScreen::FitToViewport() {
+    const QSize area = viewport()->size();
+    const int columns = std::clamp(static_cast<int>(area.width() / m_cellWidth), kColumns, kMostColumns);
+    const int rows = std::clamp(area.height() / m_cellHeight, kFewestRows, kMostRows);
+    QScrollBar* across = horizontalScrollBar();
+    across->setRange(0, std::max(0, qCeil(columns * m_cellWidth) - area.width()));
+    across->setPageStep(area.width());
+    verticalScrollBar()->setPageStep(rows);
+    if (columns == m_model.Columns() && rows == m_model.Rows()) {
+        return;
+    }
+    QScrollBar* bar = verticalScrollBar();
+    const bool atBottom = bar->value() == bar->maximum();
+    m_model.Resize(rows, columns);
+    emit Resized(columns, rows);
+    Refresh();
+    if (atBottom) {
+        ScrollToBottom();
+    }
+}
+
+int TerminalScreen::VisibleRows() const {
+    return std::max(1, viewport()->height() / m_cellHeight);
+}
+
 void TerminalScreen::ScrollToBottom() {
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
 TerminalPlace TerminalScreen::PlaceAt(const QPoint& point) const {
-    const int row = std::clamp(point.y() / m_cellHeight, 0, kRows - 1);
-    const int column = std::clamp(qFloor(point.x() / m_cellWidth + 0.5), 0, kColumns);
-    const std::size_t index = static_cast<std::size_t>(verticalScrollBar()->value()) + static_cast<std::size_t>(row);
-    return {m_model.Dropped() + std::min(index, m_model.LineCount() - 1), column};
+    const int row = std::clamp(point.y() / m_cellHeight, 0, VisibleRows() - 1);
+    const std::size_t index =
+        std::min(static_cast<std::size_t>(verticalScrollBar()->value()) + static_cast<std::size_t>(row),
+                 m_model.LineCount() - 1);
+    const qreal x = point.x() + horizontalScrollBar()->value();
+    const int column = std::clamp(qFloor(x / m_cellWidth + 0.5), 0, static_cast<int>(m_model.Line(index).size()));
+    return {m_model.Dropped() + index, column};
 }
 
 void TerminalScreen::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), kDefaultBackground);
     painter.setFont(m_font);
+    painter.translate(-horizontalScrollBar()->value(), 0);
     const auto first = static_cast<std::size_t>(verticalScrollBar()->value());
-    for (int row = 0; row < kRows; ++row) {
+    const int rows = VisibleRows() + 1; // the last one may show in part
+    for (int row = 0; row < rows; ++row) {
         const std::size_t index = first + static_cast<std::size_t>(row);
         if (index < m_model.LineCount()) {
             PaintLine(painter, index, row * m_cellHeight);
         }
     }
     const std::size_t cursorIndex = m_model.ScrollbackSize() + static_cast<std::size_t>(m_model.CursorRow());
-    if (m_model.CursorVisible() && cursorIndex >= first && cursorIndex < first + kRows) {
+    if (m_model.CursorVisible() && cursorIndex >= first && cursorIndex < first + static_cast<std::size_t>(rows)) {
         const QRectF cell(m_model.CursorColumn() * m_cellWidth, static_cast<qreal>(cursorIndex - first) * m_cellHeight,
                           m_cellWidth, m_cellHeight);
         if (hasFocus()) {
@@ -221,15 +258,16 @@ void TerminalScreen::paintEvent(QPaintEvent* /*event*/) {
 
 void TerminalScreen::PaintLine(QPainter& painter, std::size_t index, int y) const {
     const TerminalLine& cells = m_model.Line(index);
+    const int columns = static_cast<int>(cells.size()); // a line of the scrollback keeps its own width
     int column = 0;
-    while (column < kColumns) {
+    while (column < columns) {
         // A run of cells drawn alike; a double-width character is a run of its own, so the grid holds.
         const TerminalCell& first = cells[static_cast<std::size_t>(column)];
         const bool selected = m_selection.Contains(index, column);
         int end = column + std::max(first.Width(), 1);
         QString text;
         text.append(FromUcs4(first.ch == 0 ? std::u32string(1, U' ') : m_model.CellText(first)));
-        while (first.Width() == 1 && end < kColumns) {
+        while (first.Width() == 1 && end < columns) {
             const TerminalCell& next = cells[static_cast<std::size_t>(end)];
             if (next.Width() != 1 || next.fg != first.fg || next.bg != first.bg || next.attrs != first.attrs ||
                 m_selection.Contains(index, end) != selected) {
@@ -344,6 +382,12 @@ bool TerminalScreen::focusNextPrevChild(bool /*next*/) {
 
 void TerminalScreen::scrollContentsBy(int /*dx*/, int /*dy*/) {
     viewport()->update();
+}
+
+void TerminalScreen::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    // A dragged edge sends a resize an event-loop turn; the terminal, and the program on it, take the last.
+    m_fit.start();
 }
 
 } // namespace vantrel

@@ -19,10 +19,17 @@ class TerminalScreen final : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    // A console's default size, and the scrollback it keeps: at most kScrollbackLines lines of kColumns cells.
+    // A console's first size. It then takes the columns and rows that fit its viewport: never fewer than
+    // kColumns (NodeBuilder's progress bar would wrap; a horizontal scroll bar shows the rest) nor kMostColumns,
+    // which bounds the scrollback's kScrollbackLines lines.
     static constexpr int kColumns = 80;
     static constexpr int kRows = 25;
+    static constexpr int kFewestRows = 4;
+    static constexpr int kMostColumns = 256;
+    static constexpr int kMostRows = 500;
     static constexpr std::size_t kScrollbackLines = 5000;
+    // Resizes follow one another this closely while a window edge is dragged; the terminal takes the last.
+    static constexpr int kResizeSettleMs = 50;
     // Output that streams in is shown at most this often, so drawing never holds back reading.
     static constexpr int kRefreshMs = 30;
 
@@ -35,6 +42,8 @@ public:
     void Clear();
 
     [[nodiscard]] const TerminalModel& Model() const { return m_model; }
+    // A character cell's size in pixels: the viewport holds as many as fit.
+    [[nodiscard]] QSizeF CellSize() const { return {m_cellWidth, static_cast<qreal>(m_cellHeight)}; }
     // The screen's rows without the blanks at their ends, one line each (the blank rows at the end left out).
     [[nodiscard]] QString ScreenText() const;
     // The scrollback and the screen, as ScreenText.
@@ -61,6 +70,8 @@ public:
 signals:
     // What the user typed, encoded for the program on the terminal.
     void Typed(const QByteArray& bytes);
+    // The terminal took a new size, for the program on it to be told.
+    void Resized(int columns, int rows);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -72,9 +83,13 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Refresh();
+    // Gives the terminal the columns and rows that fit the viewport.
+    void FitToViewport();
+    [[nodiscard]] int VisibleRows() const;
     void ScrollToBottom();
     [[nodiscard]] TerminalPlace PlaceAt(const QPoint& point) const;
     void PaintLine(QPainter& painter, std::size_t index, int y) const;
@@ -85,6 +100,7 @@ private:
     int m_cellHeight{};
     int m_ascent{};
     QTimer m_refresh;
+    QTimer m_fit;
     std::uint64_t m_shownGeneration{~std::uint64_t{}};
     std::uint64_t m_shownDropped{};
     TerminalSelection m_selection{m_model};

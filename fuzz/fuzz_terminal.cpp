@@ -1,11 +1,13 @@
 // Whatever a program writes, cut into reads anywhere, into terminal models of any small size: no model crashes
 // or reads or writes outside its cells (AddressSanitizer and UndefinedBehaviorSanitizer watch), none takes time or
 // memory beyond its input's (libFuzzer's -timeout and -rss_limit_mb), and what a model holds stays well-formed:
-// each line has its columns, the scrollback its bound, the cursor its screen, each cell a colour and marks the
-// model's tables hold, and no half of a double-width character stands without the other.
+// each line of the screen has its columns and each of the scrollback at most the widest it was given, the scrollback
+// its bound, the cursor its screen, each cell a colour and marks the model's tables hold, and no half of a double-width
+// character stands without the other.
 //
-// Input: the bytes a program writes. The model's size, where the bytes are cut and where the model is reset or
-// replaced by one of another size (as the console's next run or another window would) come from a generator
+// Input: the bytes a program writes. The model's size, where the bytes are cut, where the model is resized (as a
+// console's window is) and where it is reset or replaced by one of another size (as the console's next run or
+// another window would) come from a generator
 // seeded with the input, so an input always runs the same way. Each model ends with enough line feeds to take
 // every line through its small scrollback and out.
 #include "FuzzSupport.h"
@@ -28,14 +30,23 @@ constexpr int kMostRows = 30;
 constexpr int kMostColumns = 100;
 constexpr std::size_t kMostScrollback = 8;
 constexpr std::size_t kLongestRead = 64;
-// One cut in this many resets the model, and one more replaces it.
+// One cut in this many resets the model, one more replaces it, and a few more resize it.
 constexpr unsigned kCutsPerChange = 32;
+constexpr unsigned kResizesPerChange = 4;
+
+int NewRows(std::mt19937& random) {
+    return std::uniform_int_distribution<int>(1, kMostRows)(random);
+}
+
+int NewColumns(std::mt19937& random) {
+    return std::uniform_int_distribution<int>(1, kMostColumns)(random);
+}
 
 std::unique_ptr<TerminalModel> NewModel(std::mt19937& random) {
-    std::uniform_int_distribution<int> rows(1, kMostRows);
-    std::uniform_int_distribution<int> columns(1, kMostColumns);
     std::uniform_int_distribution<std::size_t> scrollback(0, kMostScrollback);
-    auto model = std::make_unique<TerminalModel>(rows(random), columns(random), scrollback(random));
+    const int rows = NewRows(random);
+    const int columns = NewColumns(random);
+    auto model = std::make_unique<TerminalModel>(rows, columns, scrollback(random));
     model->SetOutput([](const char* /*bytes*/, std::size_t /*size*/) {}); // answers to queries go somewhere
     return model;
 }
@@ -46,8 +57,12 @@ std::string Where(std::size_t line, int column) {
 
 void CheckLine(const TerminalModel& model, std::size_t index) {
     const TerminalLine& line = model.Line(index);
-    if (line.size() != static_cast<std::size_t>(model.Columns())) {
-        fuzz::Fail("every line has the screen's columns", std::to_string(line.size()), std::to_string(model.Columns()));
+    const bool onScreen = index >= model.ScrollbackSize();
+    if (onScreen ? line.size() != static_cast<std::size_t>(model.Columns())
+                 : line.empty() || line.size() > static_cast<std::size_t>(kMostColumns)) {
+        fuzz::Fail(onScreen ? "every row of the screen has its columns"
+                            : "a line of the scrollback keeps a width it had",
+                   std::to_string(line.size()), std::to_string(model.Columns()));
     }
     for (std::size_t column = 0; column < line.size(); ++column) {
         const TerminalCell& cell = line[column];
@@ -83,6 +98,25 @@ void CheckWellFormed(const TerminalModel& model) {
     static_cast<void>(model.Text(0, model.LineCount()));
 }
 
+// A resize keeps the scrollback (unless the lines it takes from the screen push some out) and the cursor's line,
+// cut at the new width.
+void CheckResized(const TerminalModel& model, int rows, int columns, std::size_t scrollback,
+                  const std::u32string& cursorText) {
+    if (model.Rows() != rows || model.Columns() != columns) {
+        fuzz::Fail("a resize gives the model its size",
+                   std::to_string(model.Rows()) + "x" + std::to_string(model.Columns()),
+                   std::to_string(rows) + "x" + std::to_string(columns));
+    }
+    if (model.ScrollbackSize() < std::min(scrollback, model.ScrollbackLimit())) {
+        fuzz::Fail("a resize keeps the scrollback", std::to_string(model.ScrollbackSize()), std::to_string(scrollback));
+    }
+    const std::u32string now = model.LineText(model.ScrollbackSize() + static_cast<std::size_t>(model.CursorRow()));
+    if (now.size() > cursorText.size() || cursorText.compare(0, now.size(), now) != 0) {
+        fuzz::Fail("a resize keeps the cursor's line", "", "");
+    }
+    CheckWellFormed(model);
+}
+
 // Line feeds enough to push every line of the screen and the scrollback out of the model.
 void ScrollEverythingOut(TerminalModel& model) {
     const std::string feeds(static_cast<std::size_t>(model.Rows()) + model.ScrollbackLimit() + 1, '\n');
@@ -111,6 +145,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             model->Reset();
         } else if (what == 1) {
             model = NewModel(random);
+        } else if (what < 2 + kResizesPerChange) {
+            const std::size_t cursorLine = model->ScrollbackSize() + static_cast<std::size_t>(model->CursorRow());
+            const std::u32string cursorText = model->LineText(cursorLine);
+            const std::size_t scrollback = model->ScrollbackSize();
+            const int rows = NewRows(random);
+            const int columns = NewColumns(random);
+            model->Resize(rows, columns);
+            CheckResized(*model, rows, columns, scrollback, cursorText);
         }
     }
     CheckWellFormed(*model);

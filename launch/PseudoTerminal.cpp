@@ -5,8 +5,10 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -61,12 +63,9 @@ PseudoTerminal::PseudoTerminal(int columns, int rows, QObject* parent) : QObject
         modes.c_iflag |= IUTF8;
         ::tcsetattr(m_slave, TCSANOW, &modes);
     }
-    winsize size{};
-    size.ws_col = static_cast<unsigned short>(columns);
-    size.ws_row = static_cast<unsigned short>(rows);
-    ::ioctl(master, TIOCSWINSZ, &size);
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     m_master = master;
+    Resize(columns, rows);
 
     m_reader = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_reader, &QSocketNotifier::activated, this, [this] { ReadAvailable(kReadSliceMs); });
@@ -131,6 +130,16 @@ void PseudoTerminal::Write(const QByteArray& bytes) {
     }
     m_pending.append(bytes.left(kPendingLimit - m_pending.size()));
     WritePending();
+}
+
+void PseudoTerminal::Resize(int columns, int rows) const {
+    if (m_master < 0) {
+        return;
+    }
+    winsize size{};
+    size.ws_col = static_cast<unsigned short>(std::clamp(columns, 1, USHRT_MAX));
+    size.ws_row = static_cast<unsigned short>(std::clamp(rows, 1, USHRT_MAX));
+    ::ioctl(m_master, TIOCSWINSZ, &size);
 }
 
 void PseudoTerminal::HangUp() {

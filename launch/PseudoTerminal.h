@@ -44,6 +44,9 @@ public:
     // Sends bytes as if typed; kept in order and written as the terminal takes them. Dropped when nothing runs.
     void Write(const QByteArray& bytes);
 
+    // The terminal's new size; the kernel tells the program on it (SIGWINCH).
+    void Resize(int columns, int rows) const;
+
     // A hang-up, as when a terminal's window is closed: SIGHUP to the session's process group, then SIGKILL
     // to whatever of it is still there kHangUpGraceMs later.
     void HangUp();

@@ -1,5 +1,6 @@
 #include "TerminalModel.h"
 
+#include "TerminalModelCallbacks.h"
 #include "VTermKeys.h"
 
 #include <vterm.h>
@@ -11,182 +12,6 @@ namespace vantrel {
 
 static_assert(sizeof(TerminalCell) == sizeof(std::uint64_t), "the scrollback's bound counts 8 bytes a cell");
 
-namespace {
-
-constexpr unsigned kRedShift = 16U;
-constexpr unsigned kGreenShift = 8U;
-
-std::uint32_t Rgb(const VTermState* state, VTermColor colour) {
-    if (VTERM_COLOR_IS_DEFAULT_FG(&colour) || VTERM_COLOR_IS_DEFAULT_BG(&colour)) {
-        return TerminalModel::kDefaultRgb;
-    }
-    vterm_state_convert_color_to_rgb(state, &colour);
-    return (std::uint32_t{colour.rgb.red} << kRedShift) | (std::uint32_t{colour.rgb.green} << kGreenShift) |
-           colour.rgb.blue;
-}
-
-// libvterm 0.1.4 may hand over a rectangle off the screen or inside out (an erase of nearly INT_MAX cells).
-VTermRect Clamped(VTermRect rect, int rows, int columns) {
-    rect.start_row = std::clamp(rect.start_row, 0, rows);
-    rect.end_row = std::clamp(rect.end_row, rect.start_row, rows);
-    rect.start_col = std::clamp(rect.start_col, 0, columns);
-    rect.end_col = std::clamp(rect.end_col, rect.start_col, columns);
-    return rect;
-}
-
-void SetFlag(std::uint8_t& attrs, std::uint8_t flag, bool on) {
-    attrs = on ? static_cast<std::uint8_t>(attrs | flag) : static_cast<std::uint8_t>(attrs & ~flag);
-}
-
-} // namespace
-
-// libvterm's state layer calls these with the model as its user data. Keeping the cells here instead of in
-// libvterm's own screen layer lets a scroll swap rows instead of copying every cell of the screen.
-struct TerminalModelCallbacks final {
-    static TerminalModel& Model(void* user) { return *static_cast<TerminalModel*>(user); }
-
-    static int PutGlyph(VTermGlyphInfo* info, VTermPos pos, void* user) {
-        TerminalModel& model = Model(user);
-        // libvterm 0.1.4 puts marks with no character before them as a glyph of width 0; a terminal drops them.
-        if (info->width == 0 || pos.row < 0 || pos.row >= model.m_rows || pos.col < 0 || pos.col >= model.m_columns) {
-            return 1;
-        }
-        TerminalLine& line = model.m_screen[static_cast<std::size_t>(pos.row)];
-        TerminalCell cell = model.m_pen;
-        cell.ch = info->chars[0] != 0 ? static_cast<char32_t>(info->chars[0]) : U' ';
-        cell.marks = info->chars[0] != 0 ? model.m_tables.MarksIndex(info->chars + 1) : TerminalCell::kNoMarks;
-        const bool wide = info->width == 2 && pos.col + 1 < model.m_columns;
-        if (wide) {
-            cell.attrs |= TerminalCell::kWide;
-        }
-        line[static_cast<std::size_t>(pos.col)] = cell;
-        if (wide) {
-            cell.ch = 0;
-            line[static_cast<std::size_t>(pos.col) + 1] = cell;
-        }
-        TerminalModel::MendAt(line, pos.col);
-        TerminalModel::MendAt(line, pos.col + (wide ? 2 : 1));
-        ++model.m_generation;
-        return 1;
-    }
-
-    static int MoveCursor(VTermPos pos, VTermPos /*old*/, int visible, void* user) {
-        TerminalModel& model = Model(user);
-        model.m_cursorRow = std::clamp(pos.row, 0, model.m_rows - 1);
-        model.m_cursorColumn = std::clamp(pos.col, 0, model.m_columns - 1);
-        model.m_cursorVisible = visible != 0;
-        ++model.m_generation;
-        return 1;
-    }
-
-    static int ScrollRect(VTermRect rect, int downward, int rightward, void* user) {
-        TerminalModel& model = Model(user);
-        rect = Clamped(rect, model.m_rows, model.m_columns);
-        if (rightward != 0 || rect.start_col != 0 || rect.end_col != model.m_columns) {
-            return 0; // libvterm then moves and erases cells through MoveRect and Erase
-        }
-        if (downward > 0) {
-            model.ScrollUp(rect.start_row, rect.end_row, downward);
-        } else if (downward < 0) {
-            model.ScrollDown(rect.start_row, rect.end_row, -downward);
-        }
-        return 1;
-    }
-
-    static int MoveRect(VTermRect dest, VTermRect src, void* user) {
-        TerminalModel& model = Model(user);
-        const VTermRect from = Clamped(src, model.m_rows, model.m_columns);
-        const auto shift = [](int to, int start, int size) { return std::clamp(to - start, -size, size); };
-        model.Move(from.start_row, from.end_row, from.start_col, from.end_col,
-                   shift(dest.start_row, src.start_row, model.m_rows),
-                   shift(dest.start_col, src.start_col, model.m_columns));
-        return 1;
-    }
-
-    static int Erase(VTermRect rect, int /*selective*/, void* user) {
-        TerminalModel& model = Model(user);
-        rect = Clamped(rect, model.m_rows, model.m_columns);
-        model.Erase(rect.start_row, rect.end_row, rect.start_col, rect.end_col);
-        return 1;
-    }
-
-    // libvterm 0.1.4 calls this when it resets (and once when the callbacks are set); its reset leaves the
-    // alternate screen without saying so.
-    static int InitPen(void* user) {
-        TerminalModel& model = Model(user);
-        model.m_pen = TerminalCell{};
-        model.SwitchScreen(false);
-        return 1;
-    }
-
-    static int SetPenAttr(VTermAttr attr, VTermValue* value, void* user) {
-        TerminalModel& model = Model(user);
-        TerminalCell& pen = model.m_pen;
-        switch (attr) {
-        case VTERM_ATTR_BOLD:
-            SetFlag(pen.attrs, TerminalCell::kBold, value->boolean != 0);
-            break;
-        case VTERM_ATTR_UNDERLINE:
-            SetFlag(pen.attrs, TerminalCell::kUnderline, value->number != 0);
-            break;
-        case VTERM_ATTR_ITALIC:
-            SetFlag(pen.attrs, TerminalCell::kItalic, value->boolean != 0);
-            break;
-        case VTERM_ATTR_REVERSE:
-            SetFlag(pen.attrs, TerminalCell::kReverse, value->boolean != 0);
-            break;
-        case VTERM_ATTR_STRIKE:
-            SetFlag(pen.attrs, TerminalCell::kStrike, value->boolean != 0);
-            break;
-        case VTERM_ATTR_FOREGROUND:
-            pen.fg = model.m_tables.ColourIndex(Rgb(model.m_state, value->color));
-            break;
-        case VTERM_ATTR_BACKGROUND:
-            pen.bg = model.m_tables.ColourIndex(Rgb(model.m_state, value->color));
-            break;
-        default:
-            break;
-        }
-        return 1;
-    }
-
-    static int SetTermProp(VTermProp prop, VTermValue* value, void* user) {
-        TerminalModel& model = Model(user);
-        if (prop == VTERM_PROP_CURSORVISIBLE) {
-            model.m_cursorVisible = value->boolean != 0;
-            ++model.m_generation;
-        } else if (prop == VTERM_PROP_ALTSCREEN) {
-            model.SwitchScreen(value->boolean != 0);
-        }
-        return 1; // the window title stays the program's path, whatever the program asks
-    }
-
-    static void Output(const char* bytes, std::size_t size, void* user) {
-        const TerminalModel& model = Model(user);
-        if (model.m_output) {
-            model.m_output(bytes, size);
-        }
-    }
-};
-
-namespace {
-
-const VTermStateCallbacks kCallbacks{
-    TerminalModelCallbacks::PutGlyph,
-    TerminalModelCallbacks::MoveCursor,
-    TerminalModelCallbacks::ScrollRect,
-    TerminalModelCallbacks::MoveRect,
-    TerminalModelCallbacks::Erase,
-    TerminalModelCallbacks::InitPen,
-    TerminalModelCallbacks::SetPenAttr,
-    TerminalModelCallbacks::SetTermProp,
-    nullptr, // bell
-    nullptr, // resize: the console keeps its size
-    nullptr, // line info: double-width lines are drawn single
-};
-
-} // namespace
-
 TerminalModel::TerminalModel(int rows, int columns, std::size_t scrollbackLimit)
     : m_vterm(vterm_new(rows, columns)), m_state(vterm_obtain_state(m_vterm)), m_input(m_vterm, m_state), m_rows(rows),
       m_columns(columns), m_limit(scrollbackLimit),
@@ -194,7 +19,7 @@ TerminalModel::TerminalModel(int rows, int columns, std::size_t scrollbackLimit)
       m_tables(kDefaultRgb, m_columns, m_pen, {&m_screen, &m_savedScreen, &m_scrollback}) {
     vterm_set_utf8(m_vterm, 1);
     vterm_output_set_callback(m_vterm, TerminalModelCallbacks::Output, this);
-    vterm_state_set_callbacks(m_state, &kCallbacks, this);
+    vterm_state_set_callbacks(m_state, &TerminalModelCallbacks::Table(), this);
     vterm_state_set_bold_highbright(m_state, 1);
     Reset();
 }
@@ -228,6 +53,14 @@ void TerminalModel::Reset() {
     m_cursorColumn = 0;
     m_cursorVisible = true;
     ++m_generation;
+}
+
+void TerminalModel::Resize(int rows, int columns) {
+    rows = std::max(rows, 1);
+    columns = std::max(columns, 1);
+    if (rows != m_rows || columns != m_columns) {
+        vterm_set_size(m_vterm, rows, columns); // libvterm calls ResizeCells back
+    }
 }
 
 void TerminalModel::TypeCharacter(char32_t ch, unsigned modifiers) {
@@ -367,6 +200,48 @@ void TerminalModel::Move(int top, int bottom, int left, int right, int rowDelta,
         MendAt(to, std::clamp(right + columnDelta, 0, m_columns));
     }
     ++m_generation;
+}
+
+int TerminalModel::ResizeCells(int rows, int columns) {
+    int pushed = 0;
+    if (rows < m_rows) {
+        // Blank rows below the cursor go first, then the rows above it, into the scrollback; whatever is still
+        // too many leaves the bottom.
+        int excess = m_rows - rows;
+        while (excess > 0 && static_cast<int>(m_screen.size()) > m_cursorRow + 1 && IsBlank(m_screen.back())) {
+            m_screen.pop_back();
+            --excess;
+        }
+        pushed = std::min(excess, m_cursorRow);
+        for (int row = 0; row < pushed; ++row) {
+            PushToScrollback(m_screen[static_cast<std::size_t>(row)]);
+        }
+        m_screen.erase(m_screen.begin(), m_screen.begin() + pushed);
+        if (m_savedScreen.size() > static_cast<std::size_t>(rows)) {
+            m_savedScreen.erase(m_savedScreen.begin(), m_savedScreen.end() - rows);
+        }
+    }
+    const auto fit = [rows, columns](std::vector<TerminalLine>& lines) {
+        lines.resize(static_cast<std::size_t>(rows), TerminalLine(static_cast<std::size_t>(columns)));
+        for (TerminalLine& line : lines) {
+            line.resize(static_cast<std::size_t>(columns));
+            MendAt(line, columns);
+        }
+    };
+    fit(m_screen);
+    if (!m_savedScreen.empty()) {
+        fit(m_savedScreen);
+    }
+    m_rows = rows;
+    m_columns = columns;
+    m_cursorRow = std::clamp(m_cursorRow - pushed, 0, rows - 1);
+    m_cursorColumn = std::min(m_cursorColumn, columns - 1);
+    ++m_generation;
+    return pushed;
+}
+
+bool TerminalModel::IsBlank(const TerminalLine& line) {
+    return std::all_of(line.begin(), line.end(), [](const TerminalCell& cell) { return cell == TerminalCell{}; });
 }
 
 void TerminalModel::MendAt(TerminalLine& line, int column) {

@@ -50,7 +50,8 @@ using TerminalLine = std::vector<TerminalCell>;
 // What a terminal shows: libvterm reads the byte stream (escape sequences, cursor moves, modes) and this
 // keeps the cells, the screen's rows and the lines scrolled off its top. Lines are numbered from the oldest
 // kept line of the scrollback to the screen's last row; the scrollback keeps at most `scrollbackLimit`
-// lines of `columns` cells, the oldest going first, so its memory is bounded.
+// lines, the oldest going first, each as wide as the screen was when it scrolled off: its memory is bounded by
+// the limit times the widest screen the model is given.
 // Colours go into a table of at most 255, and so do the combining marks of a cell (at most
 // TerminalInputGuard::kMostMarks each). When a table is full, the entries no cell names any more are freed; if
 // none is, a new colour takes the nearest one there, and new marks are left off.
@@ -71,6 +72,12 @@ public:
     void Feed(const char* bytes, std::size_t size);
     // A blank screen, an empty scrollback, the cursor home, every mode as new.
     void Reset();
+
+    // A new size for the screen. libvterm does not reflow: lines keep what they hold, cut at the right or padded
+    // with blanks. Fewer rows send blank rows below the cursor away first, then rows above the cursor into the
+    // scrollback, so the cursor's line stays; more rows are blank ones added below. The scrollback stays as it
+    // was, its lines as wide as they were: a reader of Line() takes each line's own size.
+    void Resize(int rows, int columns);
 
     // Keys, as the program on the terminal wants them (cursor-key mode and so on).
     // `modifiers` is a set of TerminalModifier bits.
@@ -109,6 +116,10 @@ private:
     friend struct TerminalModelCallbacks;
 
     [[nodiscard]] TerminalCell Blank() const;
+    // libvterm's side of Resize: fits the screens to the new size and returns how many rows went to the
+    // scrollback.
+    int ResizeCells(int rows, int columns);
+    [[nodiscard]] static bool IsBlank(const TerminalLine& line);
     // A double-width character cut at `column` (between it and the column before) is blanked whole.
     static void MendAt(TerminalLine& line, int column);
     void ClearLine(TerminalLine& line) const;

@@ -8,6 +8,11 @@ namespace {
 
 constexpr char32_t kFirstAstral = 0x10000;
 
+// Lines of the scrollback keep the width the screen had when they left it.
+int Width(const TerminalLine& line) {
+    return static_cast<int>(line.size());
+}
+
 } // namespace
 
 // The line's characters in cells [0, column), as LineText gives them.
@@ -41,13 +46,13 @@ void TerminalSelection::Clear() {
 void TerminalSelection::SelectAll() {
     const std::size_t count = TextLineCount();
     m_anchor = {m_model.Dropped(), 0};
-    m_head = count == 0 ? m_anchor : TerminalPlace{m_model.Dropped() + count - 1, m_model.Columns()};
+    m_head = count == 0 ? m_anchor : TerminalPlace{m_model.Dropped() + count - 1, Width(m_model.Line(count - 1))};
 }
 
 void TerminalSelection::SelectWord(TerminalPlace place) {
     const TerminalLine& cells = m_model.Line(place.line - m_model.Dropped());
-    const int columns = m_model.Columns();
-    int start = std::min(place.column, columns - 1);
+    const int columns = Width(cells);
+    int start = std::clamp(place.column, 0, std::max(columns - 1, 0));
     int end = start;
     while (start > 0 && cells[static_cast<std::size_t>(start - 1)].ch != U' ') {
         --start;
@@ -85,9 +90,9 @@ std::u32string TerminalSelection::Text() const {
         }
         const TerminalLine& cells = m_model.Line(index);
         const int from = line == start.line ? start.column : 0;
-        const int to = line == end.line ? end.column : m_model.Columns();
+        const int to = line == end.line ? end.column : Width(cells);
         std::u32string part = TextBefore(cells, to).substr(TextBefore(cells, from).size());
-        if (line != end.line || to == m_model.Columns()) {
+        if (line != end.line || to >= Width(cells)) {
             part.erase(part.find_last_not_of(U' ') + 1);
         }
         if (line != start.line) {
@@ -125,12 +130,12 @@ TerminalPlace TerminalSelection::PlaceOf(int offset) const {
     // The first column after the characters that the offset counts.
     const TerminalLine& cells = m_model.Line(index);
     int column = 0;
-    for (int units = 0; column < m_model.Columns() && units < offset;) {
+    for (int units = 0; column < Width(cells) && units < offset;) {
         const TerminalCell& cell = cells[static_cast<std::size_t>(column)];
         units += cell.Width() == 0 ? 0 : Utf16Length(m_model.CellText(cell));
         column += std::max(cell.Width(), 1);
     }
-    return {m_model.Dropped() + index, std::min(column, m_model.Columns())};
+    return {m_model.Dropped() + index, std::min(column, Width(cells))};
 }
 
 std::pair<int, int> TerminalSelection::Offsets() const {

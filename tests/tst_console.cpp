@@ -14,9 +14,11 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QtMath>
 
 #include <array>
 #include <csignal>
@@ -47,6 +49,8 @@ private slots:
     void theEndGoesBelowNodeBuildersLastLine_data();
     void theEndGoesBelowNodeBuildersLastLine();
     void typedKeysReachNodeBuilder();
+    void aResizedConsoleGivesNodeBuilderItsSize_data();
+    void aResizedConsoleGivesNodeBuilderItsSize();
     void keysAreEncodedOrKeptForTheConsole_data();
     void keysAreEncodedOrKeptForTheConsole();
     void staysOpenAndTellsHowTheRunEnded_data();
@@ -228,6 +232,58 @@ void TestConsole::staysOpenAndTellsHowTheRunEnded() {
     QVERIFY(console.Screen()->ScreenText().startsWith(QStringLiteral("Working...\nProgress 100%\nDone.\n")));
     QCOMPARE(LastLine(console.Screen()), lastLine);
     QVERIFY(!console.Screen()->Model().CursorVisible());
+}
+
+void TestConsole::aResizedConsoleGivesNodeBuilderItsSize_data() {
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("size"); // what NodeBuilder is told
+    QTest::addColumn<bool>("scrollsAcross");
+
+    QTest::newRow("wider and taller") << 120 << 40 << "120x40" << false;
+    QTest::newRow("narrower than 80 columns: a scroll bar instead") << 60 << 10 << "80x10" << true;
+}
+
+void TestConsole::aResizedConsoleGivesNodeBuilderItsSize() {
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    QFETCH(QString, size);
+    QFETCH(bool, scrollsAcross);
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    const QString release = QDir(standIn.Folder()).filePath(QStringLiteral("release"));
+    Variables variables{{"VANTREL_STANDIN_WINCH", "1"}, {"VANTREL_STANDIN_WAIT_FOR", release.toLocal8Bit()}};
+    Console console;
+    TerminalScreen* screen = console.Screen();
+    bool toldWhileRunning = false;
+    // Once the stand-in has logged its run it listens for SIGWINCH.
+    When(
+        &console, [&] { return console.IsRunning() && standIn.Runs().size() == 1; },
+        [&] {
+            QSize border = screen->size() - screen->viewport()->size();
+            if (scrollsAcross) {
+                border.rheight() += screen->horizontalScrollBar()->sizeHint().height();
+            }
+            const QSizeF cell = screen->CellSize();
+            const QSize viewport(qCeil(cell.width() * columns) + 1, qCeil(cell.height() * rows) + 1);
+            console.resize(console.size() + QSize(1, 1)); // any resize first, which the last must override
+            console.resize(console.size() - screen->size() + border + viewport);
+            When(
+                &console, [&] { return standIn.Runs().constFirst().resizes.contains(size); },
+                [&] {
+                    toldWhileRunning = true;
+                    QFile(release).open(QIODevice::WriteOnly);
+                });
+        });
+    console.Run({QString::fromLatin1(kLine)});
+    QVERIFY(toldWhileRunning);
+    QCOMPARE(standIn.Runs().constFirst().resizes.constLast(), size);
+    QCOMPARE(QStringLiteral("%1x%2").arg(screen->Model().Columns()).arg(screen->Model().Rows()), size);
+    QVERIFY(screen->ScreenText().contains(QStringLiteral("size ") + size));
+    QCOMPARE(screen->horizontalScrollBar()->maximum() > 0, scrollsAcross);
+    // The next run starts at the size the console has.
+    console.Run({QString::fromLatin1(kLine)});
+    QCOMPARE(standIn.Runs().constLast().size, size);
 }
 
 void TestConsole::closingDuringTheRunAsksAndNoKeepsItRunning() {

@@ -13,8 +13,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 
@@ -115,6 +117,7 @@ private slots:
     void eachCompleteLineIsAnnouncedOnce_data();
     void eachCompleteLineIsAnnouncedOnce();
     void announcementsOfARunAreBatchedAndEndWithIt();
+    void aFloodWhileTheConsoleIsResizedLosesNothing();
 };
 
 void TestConsoleTools::stopAsksAsClosingDoesAndStops_data() {
@@ -344,6 +347,40 @@ void TestConsoleTools::announcementsOfARunAreBatchedAndEndWithIt() {
         }
     }
     QVERIFY(summed);
+}
+
+void TestConsoleTools::aFloodWhileTheConsoleIsResizedLosesNothing() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    constexpr int kFloodLines = 100000;
+    const QString flood =
+        QString::fromUtf8(
+            Lines(QStringLiteral("line %1 of the flood: abcdefghijklmnopqrstuvwxyz0123456789"), kFloodLines))
+            .remove(u'\r');
+    Variables variables{{"VANTREL_STANDIN_FLOOD", QByteArray::number(flood.size())}};
+    Console console;
+    QSignalSpy taken(console.Screen(), &TerminalScreen::Resized);
+    int resizes = 0;
+    QTimer resizer;
+    // Taller and shorter, wider and narrower than 80 columns, in turn while the flood comes.
+    connect(&resizer, &QTimer::timeout, &console, [&] {
+        const int step = ++resizes % 4;
+        console.resize(console.sizeHint() + QSize(step * 150 - 300, step * 100 - 150));
+    });
+    When(
+        &console, [&console] { return console.IsRunning(); },
+        [&resizer] { resizer.start(TerminalScreen::kResizeSettleMs * 2); });
+    console.Run({QString::fromLatin1(kLine)});
+    resizer.stop();
+    QCOMPARE_GE(taken.count(), 2);
+    // What the scrollback and the screen keep is the end of the flood, every byte in its place.
+    const QString shown = console.Screen()->Text();
+    const QString end = QStringLiteral("\nNodeBuilder finished.");
+    QVERIFY(shown.endsWith(end));
+    const QString kept = shown.chopped(end.size()) + u'\n';
+    QCOMPARE_GE(kept.count(u'\n'), static_cast<qsizetype>(TerminalScreen::kScrollbackLines));
+    QVERIFY(flood.endsWith(kept));
+    QVERIFY(flood.at(flood.size() - kept.size() - 1) == u'\n');
 }
 
 QTEST_MAIN(TestConsoleTools)

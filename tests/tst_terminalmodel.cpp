@@ -38,6 +38,8 @@ private slots:
     void showsWhatATerminalShows();
     void keepsTheLinesScrolledOff();
     void boundsTheScrollback();
+    void resizeKeepsTheCursorsLineAndTheScrollback_data();
+    void resizeKeepsTheCursorsLineAndTheScrollback();
     void resetEmptiesEverything();
     void keepsColoursInABoundedTable();
     void takesWhatOnceBrokeIt_data();
@@ -105,6 +107,52 @@ void TestTerminalModel::boundsTheScrollback() {
     for (std::size_t index = 0; index < model.LineCount(); ++index) {
         QCOMPARE(model.Line(index).size(), std::size_t{80});
     }
+}
+
+void TestTerminalModel::resizeKeepsTheCursorsLineAndTheScrollback_data() {
+    // Fed to 10 rows of 20 columns, then resized.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QString>("scrollback");
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<int>("cursorRow");
+    QTest::addColumn<int>("firstLineWidth");
+
+    QTest::newRow("fewer rows: the rows above the cursor go to the scrollback")
+        << Lines(1, 8) << 5 << 20 << LinesText(1, 4) << LinesText(5, 8) << 4 << 20;
+    QTest::newRow("fewer rows: blank rows below the cursor go first") << QByteArray("a\r\nb") << 4 << 20 << ""
+                                                                      << "a\nb" << 1 << 20;
+    QTest::newRow("more rows: blank ones below, nothing pulled back")
+        << Lines(1, 12) << 15 << 20 << LinesText(1, 3) << LinesText(4, 12) << 9 << 20;
+    QTest::newRow("fewer columns: the screen is cut, the scrollback keeps its width")
+        << QByteArray("abcdefghij\r\n") + Lines(2, 10) + "klmnopqrst" << 10 << 5 << "abcdefghij"
+        << LinesText(2, 10) + "\nklmno" << 9 << 20;
+    QTest::newRow("more columns: blanks at the right") << Lines(1, 3) << 10 << 30 << "" << LinesText(1, 3) << 3 << 30;
+}
+
+void TestTerminalModel::resizeKeepsTheCursorsLineAndTheScrollback() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+    QFETCH(QString, scrollback);
+    QFETCH(QString, screen);
+    QFETCH(int, cursorRow);
+    QFETCH(int, firstLineWidth);
+    TerminalModel model(10, 20, 100);
+    Feed(model, bytes);
+    model.Resize(rows, columns);
+    QCOMPARE(model.Rows(), rows);
+    QCOMPARE(model.Columns(), columns);
+    const std::u32string kept = model.Text(0, model.ScrollbackSize());
+    QCOMPARE(QString::fromUcs4(kept.data(), static_cast<qsizetype>(kept.size())), scrollback);
+    QCOMPARE(ScreenOf(model), screen);
+    QCOMPARE(model.CursorRow(), cursorRow);
+    QCOMPARE(model.Line(0).size(), static_cast<std::size_t>(firstLineWidth));
+    // The model goes on at its new size: the next line lands below the cursor's.
+    Feed(model, "\r\nnext");
+    QCOMPARE(model.LineText(model.ScrollbackSize() + static_cast<std::size_t>(model.CursorRow())),
+             std::u32string(U"next"));
 }
 
 void TestTerminalModel::resetEmptiesEverything() {

@@ -21,6 +21,7 @@ public:
         QString ignoredAndBlocked; // "<ignored>/<blocked>": the signals it started with ignored and blocked
         bool utf8{};               // its terminal is in UTF-8 mode
         QString key;               // the key it read, when it waited for one
+        QStringList resizes;       // each new size it was told of, as size
     };
 
     // Copies the stand-in (the one the build made, unless another is named) into a fresh folder as `name`, and
@@ -65,6 +66,8 @@ public:
                 runs.last().ignoredAndBlocked = QString::fromUtf8(value);
             } else if (line.startsWith("utf8=")) {
                 runs.last().utf8 = value == "1";
+            } else if (line.startsWith("winch=")) {
+                runs.last().resizes << QString::fromUtf8(value);
             } else if (line.startsWith("key=")) {
                 runs.last().key = QString::fromUtf8(QByteArray::fromHex(value));
             }

@@ -7,9 +7,11 @@
 //   _FLOOD=n      write n bytes of numbered lines to standard output
 //   _WAIT_KEY=1   ask for a key, read one without waiting for Enter, echo it and log it as "key=<hex>"
 //   _WAIT_FOR=f   run until the file f exists (a minute at the most), so a test decides when it ends
+//   _WINCH=1      while it waits for _WAIT_FOR, log each new terminal size it is told of (SIGWINCH) as
+//                 "winch=<columns>x<rows>" and print it as "size <columns>x<rows>"
 //   _CRASH=1      end by a crash: abort() on POSIX, an access violation on Windows
 //   _EXIT=n       end with status n (0 otherwise)
-// (_IGNORE_HUP, _REPLAY, _PROGRESS, _FLOOD and _WAIT_KEY are for a terminal, and POSIX only.)
+// (_IGNORE_HUP, _REPLAY, _PROGRESS, _FLOOD, _WAIT_KEY and _WINCH are for a terminal, and POSIX only.)
 // Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>:<device>:<inode>", "tty=<three 0/1 for
 // standard input, output, error>", "size=<columns>x<rows>" (the terminal's, or "none"), "leader=<0/1>" (leads
 // its session and its terminal's foreground group), "signals=<ignored>/<blocked>" (the numbers of the signals
@@ -282,6 +284,38 @@ std::string WaitForKey() {
     return got ? Hex(std::string(1, key)) : std::string();
 }
 
+volatile std::sig_atomic_t g_resized = 0;
+
+void NoteResize(int /*signal*/) {
+    g_resized = 1; // all a handler may safely do; the size is read and logged outside it
+}
+
+void WatchResizes() {
+    if (Number(VARIABLE("VANTREL_STANDIN_WINCH")) == 0) {
+        return;
+    }
+    struct sigaction action {};
+    action.sa_handler = NoteResize;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGWINCH, &action, nullptr);
+}
+
+void ReportResize() {
+    if (g_resized == 0) {
+        return;
+    }
+    g_resized = 0;
+    const std::string size = WindowSize();
+    const std::string line = "size " + size + '\n';
+    WriteAll(line.data(), line.size());
+    if (const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG"); !logPath.empty()) {
+        if (FILE* log = OpenLog(logPath)) {
+            std::fprintf(log, "winch=%s\n", size.c_str());
+            std::fclose(log);
+        }
+    }
+}
+
 // What a console program does on its terminal, as the variables ask.
 void TalkToTheTerminal() {
     if (const std::string replay = VARIABLE("VANTREL_STANDIN_REPLAY"); !replay.empty()) {
@@ -314,6 +348,7 @@ int main(int argc, char* argv[]) {
     if (Number(VARIABLE("VANTREL_STANDIN_IGNORE_HUP")) != 0) {
         std::signal(SIGHUP, SIG_IGN);
     }
+    WatchResizes();
     const std::string terminals = Terminals();
     const std::string size = WindowSize();
     const bool leader = LeadsItsTerminal();
@@ -351,6 +386,9 @@ int main(int argc, char* argv[]) {
         // Polls: the test's creating a file is the only signal a plain program can wait for everywhere.
         for (int i = 0; i < kReleaseChecks && !Exists(release); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(kReleasePollMs));
+#ifndef _WIN32
+            ReportResize();
+#endif
         }
     }
     if (Number(VARIABLE("VANTREL_STANDIN_CRASH")) != 0) {
