@@ -15,9 +15,10 @@ public:
         QStringList arguments;
         QString cwd;
         QString stdinKind;
-        QString terminals; // "<stdin><stdout><stderr>", 1 for each that is a terminal
+        QString terminals; // "<stdin><stdout><stderr>", 1 for each that is a terminal (Windows: a console)
         QString size;      // the terminal's "<columns>x<rows>", or "none"
         bool leader{};     // leads its session and its terminal's foreground process group
+        bool console{};    // Windows: has a console window (GetConsoleWindow)
         QString key;       // the key it read, when it waited for one
     };
 
@@ -59,6 +60,8 @@ public:
                 runs.last().size = QString::fromUtf8(value);
             } else if (line.startsWith("leader=")) {
                 runs.last().leader = value == "1";
+            } else if (line.startsWith("console=")) {
+                runs.last().console = value == "1";
             } else if (line.startsWith("key=")) {
                 runs.last().key = QString::fromUtf8(QByteArray::fromHex(value));
             }
