@@ -30,9 +30,10 @@ PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 
 # What the Windows build and its checks need (scripts/qt-windows.sh, scripts/windows.sh): the cross compiler
 # with the posix thread model, Qt's source through apt-get source (dpkg-dev), Ninja for Qt's build, wine to
-# run the result, zip to ship it; unzip and xdotool to start and drive the shipped program as a user would.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev ninja-build wine wine64 zip unzip
-    xdotool)
+# run the result, zip and nsis (makensis) to ship it; unzip and xdotool to start and drive the shipped program
+# as a user would, binutils' strings to read its shortcut.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev ninja-build wine wine64 zip nsis
+    unzip xdotool binutils)
 
 install_missing_packages() {
     local missing=()

@@ -1,25 +1,30 @@
 #!/usr/bin/env bash
 # The front end for 64-bit Windows, made and checked on this Debian machine:
 #   1. cross-builds it with mingw-w64 against the Qt that scripts/qt-windows.sh builds once per machine;
-#   2. stages a folder that runs on a clean Windows and zips it to
-#      build-windows/vantrel-frontend-<version>-windows-x64.zip;
+#   2. stages a folder that runs on a clean Windows, zips it to
+#      build-windows/vantrel-frontend-<version>-windows-x64.zip and makes from it, with makensis, the setup
+#      program build-windows/vantrel-frontend-<version>-windows-x64-setup.exe (packaging/windows-setup.nsi);
 #   3. checks it under wine, in a fresh private wine prefix on a private X server: the Qt Test suites built
-#      for Windows, then the unzipped front end itself (its window, "BUILD" with a Windows vantrel.exe beside
-#      it, the fifteen registry values read at start and written at close).
+#      for Windows (the windows' scale checks at 96, 120, 144 and 192 dpi), then the unzipped front end itself
+#      (its window, "BUILD" with a Windows vantrel.exe beside it, which gets a console of its own, the fifteen
+#      registry values read at start and written at close), then the setup program (tests/windows-setup.sh).
 #   scripts/windows.sh                    all of it; exits non-zero on the first failure
-#   scripts/windows.sh app                all but the test suites: the unzipped front end alone
-#   scripts/windows.sh screenshot [PNG]   builds, then saves the main window under wine (docs/screenshot-windows.png)
+#   scripts/windows.sh app                all but the test suites: the unzipped front end and the setup alone
+#   scripts/windows.sh screenshot [PNG]   builds, then saves the main window under wine at 100 % and at 150 %
+#                                         (docs/screenshot-windows.png and docs/screenshot-windows-150.png)
 # Environment: WINDOWS_BUILD_DIR (default build-windows/), VANTREL_CACHE (where Qt for Windows is kept).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 source "$ROOT/scripts/xvfb.sh"
 source "$ROOT/scripts/xdrive.sh"
+source "$ROOT/tests/windows-setup.sh"
 
 mode=${1:-check}
 WIN_BUILD="${WINDOWS_BUILD_DIR:-$ROOT/build-windows}"
 VERSION=$(sed -n 's/^project(VantrelFrontend VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 NAME="vantrel-frontend-$VERSION-windows-x64"
 ZIP="$WIN_BUILD/$NAME.zip"
+SETUP="$WIN_BUILD/$NAME-setup.exe"
 REG_KEY='HKCU\Software\VB and VBA Program Settings\QMR\Vantrel'
 MINGW_RUNTIME=(libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 
@@ -112,14 +117,63 @@ stage() {
     done
     (cd "$WIN_BUILD/stage" && zip -qr -X "$ZIP" "$NAME")
     say "made $ZIP ($(stat -c %s "$ZIP") bytes)"
+    make_setup "$VERSION" "$dir" "$SETUP"
+    say "made $SETUP ($(stat -c %s "$SETUP") bytes)"
+}
+
+# make_setup VERSION FOLDER SETUP [MAKENSIS OPTIONS]: the setup program that installs FOLDER. Its lists come
+# from the folder itself: each file for the setup to install, and the same files, then each subfolder deepest
+# first, for its uninstaller to remove, so that it removes exactly what the setup wrote.
+make_setup() {
+    local version=$1 folder=$2 setup=$3
+    shift 3
+    local lists="$WIN_BUILD/setup/$version"
+    rm -rf "$lists" "$setup"
+    mkdir -p "$lists"
+    local files
+    # Shallowest first, each folder's files together.
+    mapfile -t files < <(cd "$folder" && find . -type f -printf '%d\t%P\n' | LC_ALL=C sort | cut -f 2-)
+    local bytes
+    bytes=$(find "$folder" -type f -printf '%s\n' | awk '{ sum += $1 } END { print sum }')
+    local file sub current=.
+    {
+        echo "!define INSTALLED_KB $(((bytes + 1023) / 1024))"
+        echo '!macro InstallFiles'
+        echo "    SetOutPath \"\$INSTDIR\""
+        for file in "${files[@]}"; do
+            [[ $file != *[\"\`\$]* ]] || fail "the setup cannot name $file"
+            sub=$(dirname "$file")
+            if [ "$sub" != "$current" ]; then
+                echo "    SetOutPath \"\$INSTDIR\\${sub//\//\\}\""
+                current=$sub
+            fi
+            local source="$folder/$file"
+            echo "    File \"${source//\$/\$\$}\""
+        done
+        echo '!macroend'
+    } >"$lists/install.nsh"
+    {
+        echo '!macro UninstallFiles'
+        for file in "${files[@]}"; do
+            echo "    Delete \"\$INSTDIR\\${file//\//\\}\""
+        done
+        (cd "$folder" && find . -mindepth 1 -type d -printf '%P\n' | LC_ALL=C sort -r) | while read -r sub; do
+            echo "    RMDir \"\$INSTDIR\\${sub//\//\\}\""
+        done
+        echo '!macroend'
+    } >"$lists/uninstall.nsh"
+    makensis -V2 -WX -DVERSION="$version" -DLISTS="$lists" -DICON="$ROOT/resources/vantrel.ico" -DOUTFILE="$setup" \
+        "$@" "$ROOT/packaging/windows-setup.nsi" >"$lists/makensis.log" 2>&1 ||
+        { cat "$lists/makensis.log"; fail "makensis"; }
 }
 
 # A fresh private wine prefix, with drive letters for the file browser's checks: q: names a folder that does
 # not exist, t: an empty scratch folder. Crashes are not shown in a dialog (the stand-in crashes on purpose).
-# Every Windows has the bitmap "MS Sans Serif" and "Tahoma"; Debian's wine does not offer fonts-wine's copies
-# of them until they lie in the prefix's font folder.
+# wine's menu builder stays off: it would copy each shortcut that a setup makes, and every file association,
+# into this machine's own desktop menu and folders. Every Windows has the bitmap "MS Sans Serif" and "Tahoma";
+# Debian's wine does not offer fonts-wine's copies of them until they lie in the prefix's font folder.
 new_prefix() {
-    export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     local started=$SECONDS
     wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; fail "wineboot"; }
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
@@ -140,13 +194,32 @@ windows_path() {
 # (about 3 minutes in all); the unzipped front end below is started as on a desktop.
 UNMANAGED_KEY='HKCU\Software\Wine\X11 Driver'
 
-run_suites() {
-    say "running the Windows test suites under wine"
-    wine reg add "$UNMANAGED_KEY" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || fail "wine reg add $UNMANAGED_KEY"
+# The system DPI, as a user sets it in Windows' display settings (96 is 100 %); wine reads it as each program
+# starts, and Qt scales the windows by it.
+set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+        fail "wine reg add LogPixels $1"
+}
+
+# The suites run with Qt's own DLLs and plugins from where it was built; the unzipped program must not see them.
+suites() {
     WINEPATH="$(windows_path "$QT/bin");$(windows_path "$(dirname "$(runtime_dll libstdc++-6.dll)")");$(windows_path /usr/x86_64-w64-mingw32/lib)" \
         QT_PLUGIN_PATH="$(windows_path "$QT/plugins")" \
         VANTREL_TEST_DRIVES="c:,z:" VANTREL_TEST_UNREADY_DRIVE="q:" VANTREL_TEST_SCRATCH_DRIVE="t:" \
-        ctest --test-dir "$WIN_BUILD" --output-on-failure --timeout 300 || fail "Windows test suites"
+        ctest --test-dir "$WIN_BUILD" --output-on-failure --timeout 300 "$@"
+}
+
+# Every suite at 100 %, then the windows' scale checks at 125, 150 and 200 %.
+run_suites() {
+    say "running the Windows test suites under wine"
+    wine reg add "$UNMANAGED_KEY" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || fail "wine reg add $UNMANAGED_KEY"
+    suites -LE scaled || fail "Windows test suites"
+    for dpi in 120 144 192; do
+        set_dpi "$dpi"
+        say "the windows' scale checks at $dpi dpi"
+        suites -L scaled || fail "the windows' scale checks at $dpi dpi"
+    done
+    set_dpi 96
     wine reg delete "$UNMANAGED_KEY" /v Managed /f >/dev/null 2>&1 || fail "wine reg delete $UNMANAGED_KEY"
 }
 
@@ -154,11 +227,37 @@ run_suites() {
 EXPECTED_VALUES=(N1=False N2=True N3=False B1=False B2=True B3=False Option1=0 Option2=0 Option3=1 Option4=1
     Option5=2 Option6=1 Option7=0 Option8=0 Option9=1)
 
+# expect_main_window DPI: waits for the front end's main window, then checks that it has the design's client
+# area, 7215 x 6630 twips, at the system DPI (481 x 442 pixels at 96), and the icons that wine asks for there:
+# a small one of 16 pixels at 96 dpi (24 at 144), and one of 32.
+expect_main_window() {
+    local dpi=$1
+    "$XWINDOW" mapped "Vantrel Frontend" 60 >/dev/null || fail "the main window did not appear within a minute"
+    local window size expected_size="$(((7215 * dpi + 720) / 1440))x$(((6630 * dpi + 720) / 1440))"
+    window=$(window_titled 'Vantrel Frontend')
+    size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+    [ "$size" = "$expected_size" ] || fail "at $dpi dpi the main window is $size, not $expected_size"
+    local icons small=$((16 * dpi / 96))
+    icons=$(xprop -id "$window" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u | tr '\n' ' ')
+    [[ $icons == *"Icon ($small x $small)"* && $icons == *"Icon (32 x 32)"* ]] ||
+        fail "the main window's icons are not $small and 32 pixels: ${icons:-none}"
+}
+
+# close_main_window PID: closes the main window as a window manager closes it; the program started as PID must
+# then end by itself.
+close_main_window() {
+    "$XWINDOW" close "Vantrel Frontend" 30 || fail "the main window did not close"
+    for _ in $(seq 300); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$1" 2>/dev/null && fail "the front end did not end after its window was closed"
+    wait "$1" || true
+}
+
+# check_unzipped [DPI]: DPI is the system DPI that set_dpi set, 96 unless given.
 check_unzipped() {
     say "starting the unzipped front end under wine"
-    local app="$work/unzipped"
+    local app="$work/unzipped" dpi=${1:-96}
     mkdir -p "$app" "$work/elsewhere"
-    (cd "$app" && unzip -q "$ZIP")
+    (cd "$app" && unzip -qo "$ZIP")
     local folder="$app/$NAME"
     cp "$WIN_BUILD/tests/fake_nodebuilder.exe" "$folder/vantrel.exe"
 
@@ -175,22 +274,12 @@ check_unzipped() {
     (cd "$work/elsewhere" && VANTREL_STANDIN_LOG="$(windows_path "$log")" wine "$folder/vantrel-frontend.exe" \
         >"$work/frontend.log" 2>&1) &
     local app_pid=$!
-    "$XWINDOW" mapped "Vantrel Frontend" 60 >/dev/null || fail "the main window did not appear within a minute"
-    window=$(xdotool search --onlyvisible --name '^Vantrel Frontend$' | head -n 1)
-
-    # The client area of the design, 7215 x 6630 twips at 96 dots per inch, and an icon of 16 and 32 pixels.
-    local size
-    size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
-    [ "$size" = 481x442 ] || fail "the main window is $size, not 481x442"
-    local icons
-    icons=$(xprop -id "$window" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u | tr '\n' ' ')
-    [[ $icons == *"Icon (16 x 16)"* && $icons == *"Icon (32 x 32)"* ]] ||
-        fail "the main window's icons are not 16 and 32 pixels: ${icons:-none}"
+    expect_main_window "$dpi"
 
     if [ "$mode" = screenshot ]; then
         sleep 1 # let the first paint reach the screen
         mkdir -p "$(dirname "$out")"
-        import -window "$window" "$out"
+        import -window "$(window_titled 'Vantrel Frontend')" "$out"
         say "saved $out"
     else
         # "BUILD" with both paths typed (a path with blanks) and a level.
@@ -203,13 +292,14 @@ check_unzipped() {
         expected=$(printf '%s\n' -n2 -b -bc -nu -ni- -rc -rg 'C:\my maps\e1.wad' E1M1 -o 'C:\my maps\e1.wad')
         [ "$arguments" = "$expected" ] || fail "vantrel.exe got:"$'\n'"$arguments"$'\n'"expected:"$'\n'"$expected"
         say "BUILD ran vantrel.exe beside the front end with exactly the composed arguments"
+        # Started by a windowed program, vantrel.exe has a console window of its own, its handles on it.
+        if ! grep -qx console=1 "$log" || ! grep -qx tty=111 "$log"; then
+            fail "vantrel.exe was not given a console of its own:"$'\n'"$(cat "$log")"
+        fi
     fi
 
-    # Closed as a window manager closes it; the front end must end by itself and write the registry.
-    "$XWINDOW" close "Vantrel Frontend" 30 || fail "the main window did not close"
-    for _ in $(seq 300); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$app_pid" 2>/dev/null && fail "the front end did not end after its window was closed"
-    wait "$app_pid" || true
+    # The front end must end by itself once its window is closed, and write the registry.
+    close_main_window "$app_pid"
     [ "$mode" = screenshot ] && return 0
 
     local values
@@ -236,8 +326,12 @@ if [ "$mode" = screenshot ]; then
     install_missing_packages imagemagick
     out=$(realpath -m "${2:-$ROOT/docs/screenshot-windows.png}")
     check_unzipped
+    set_dpi 144
+    out="${out%.png}-150.png"
+    check_unzipped 144
     exit 0
 fi
 [ "$mode" = app ] || run_suites
 check_unzipped
+check_setup
 say "all Windows checks passed"

@@ -15,11 +15,12 @@ public:
         QStringList arguments;
         QString cwd;
         QString stdinKind;
-        QString terminals;         // "<stdin><stdout><stderr>", 1 for each that is a terminal
+        QString terminals;         // "<stdin><stdout><stderr>", 1 for each that is a terminal (Windows: a console)
         QString size;              // the terminal's "<columns>x<rows>", or "none"
         bool leader{};             // leads its session and its terminal's foreground process group
         QString ignoredAndBlocked; // "<ignored>/<blocked>": the signals it started with ignored and blocked
         bool utf8{};               // its terminal is in UTF-8 mode
+        bool console{};            // Windows: has a console window (GetConsoleWindow)
         QString key;               // the key it read, when it waited for one
         QStringList resizes;       // each new size it was told of, as size
     };
@@ -68,6 +69,8 @@ public:
                 runs.last().utf8 = value == "1";
             } else if (line.startsWith("winch=")) {
                 runs.last().resizes << QString::fromUtf8(value);
+            } else if (line.startsWith("console=")) {
+                runs.last().console = value == "1";
             } else if (line.startsWith("key=")) {
                 runs.last().key = QString::fromUtf8(QByteArray::fromHex(value));
             }

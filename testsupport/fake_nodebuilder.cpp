@@ -16,7 +16,9 @@
 // standard input, output, error>", "size=<columns>x<rows>" (the terminal's, or "none"), "leader=<0/1>" (leads
 // its session and its terminal's foreground group), "signals=<ignored>/<blocked>" (the numbers of the signals
 // it started with ignored and blocked, each list comma-separated), "utf8=<0/1>" (its terminal is in UTF-8 mode),
-// "argc=<n>", "arg=<hex>"..., "end".
+// "argc=<n>", "arg=<hex>"..., "end". On Windows a console stands for the terminal: "tty=" tells which standard
+// handles are a console (GetConsoleMode succeeds on them), and a line "console=<0/1>" whether the process has a
+// console window (GetConsoleWindow), as Windows gives a console program started by a windowed one.
 // Hex keeps every byte of an argument intact, blanks and non-ASCII letters included. On Windows the arguments
 // are those the system splits from the wide command line (CommandLineToArgvW), written as UTF-8: the C
 // runtime's argv would have passed them through the 8-bit code page first.
@@ -114,6 +116,15 @@ bool Exists(const std::string& path) {
 
 std::string StdinKind() {
     return "unknown";
+}
+
+std::string Terminals() {
+    std::string flags;
+    for (const DWORD handle : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        DWORD mode = 0;
+        flags += GetConsoleMode(GetStdHandle(handle), &mode) != 0 ? '1' : '0';
+    }
+    return flags;
 }
 
 [[noreturn]] void Crash() {
@@ -353,7 +364,7 @@ int main(int argc, char* argv[]) {
     const std::string size = WindowSize();
     const bool leader = LeadsItsTerminal();
 #else
-    const std::string terminals = "000";
+    const std::string terminals = Terminals();
     const std::string size = "none";
     const bool leader = false;
     const std::string signals = "/";
@@ -374,6 +385,9 @@ int main(int argc, char* argv[]) {
             for (const std::string& argument : arguments) {
                 std::fprintf(log, "arg=%s\n", Hex(argument).c_str());
             }
+#ifdef _WIN32
+            std::fprintf(log, "console=%d\n", GetConsoleWindow() != nullptr ? 1 : 0);
+#endif
             std::fprintf(log, "end\n");
             std::fclose(log);
         }
