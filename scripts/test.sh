@@ -11,7 +11,7 @@ configure_and_build "$BUILD_DIR"
 status=0
 bash "$ROOT/scripts/harden.sh" || status=1
 bash "$ROOT/scripts/package-test.sh" || status=1
-# Windows: cross-built, zipped and checked under wine (scripts/windows.sh). A machine's first run builds Qt for
+# Windows: cross-built, zipped, made into a setup program and checked under wine (scripts/windows.sh). A machine's first run builds Qt for
 # Windows first; VANTREL_WINDOWS=0 leaves this step out for a Linux-only run.
 if [ "${VANTREL_WINDOWS:-1}" != 0 ]; then
     bash "$ROOT/scripts/windows.sh" || status=1
