@@ -17,8 +17,14 @@ struct FolderListing final {
     QStringList files;
 };
 
-// File-name patterns as UTF-8 wildcards ('*' and '?', letter case ignored).
-using NamePatterns = std::vector<std::string>;
+// A file-name pattern as a UTF-8 wildcard ('*' and '?', letter case ignored).
+struct NamePattern final {
+    std::string wildcard;
+    // Bytes that end every name the wildcard matches (its characters after the last '*', where none is a '?'):
+    // most names that do not match fail on these alone.
+    std::string end;
+};
+using NamePatterns = std::vector<NamePattern>;
 
 // Several patterns separated by ";" ("*.wad;*.pwad").
 NamePatterns PatternsFrom(const QString& pattern);

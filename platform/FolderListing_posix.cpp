@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <utility>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +12,8 @@
 namespace vantrel {
 
 namespace {
+
+constexpr unsigned char kFirstNonAscii = 0x80;
 
 enum class EntryKind { File, Folder, Other };
 
@@ -27,6 +32,22 @@ EntryKind KindOf(int directory, const dirent& entry) {
         return EntryKind::Other;
     }
     return S_ISDIR(info.st_mode) ? EntryKind::Folder : S_ISREG(info.st_mode) ? EntryKind::File : EntryKind::Other;
+}
+
+// The name as text, or nothing when it is not valid UTF-8: such a name comes back from text as another name,
+// and choosing it would hand NodeBuilder a file that does not exist. An ASCII name is valid as it stands, and
+// most names are, so only the others take the round trip.
+std::optional<QString> TextOf(std::string_view name) {
+    const auto size = static_cast<qsizetype>(name.size());
+    if (std::all_of(name.cbegin(), name.cend(),
+                    [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; })) {
+        return QString::fromLatin1(name.data(), size);
+    }
+    QString text = QFile::decodeName(QByteArray(name.data(), size));
+    if (QFile::encodeName(text) != QByteArrayView(name.data(), size)) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 } // namespace
@@ -50,13 +71,9 @@ std::optional<FolderListing> ReadFolderUnsorted(const QString& folder, const Nam
         if (!wanted) {
             continue;
         }
-        // A name that is not valid UTF-8 comes back from text as another name: choosing it would hand
-        // NodeBuilder a file that does not exist, so it is not offered.
-        const QString text = QFile::decodeName(entry->d_name);
-        if (QFile::encodeName(text) != QByteArrayView(name.data(), static_cast<qsizetype>(name.size()))) {
-            continue;
+        if (std::optional<QString> text = TextOf(name)) {
+            (kind == EntryKind::Folder ? listing.folders : listing.files).append(std::move(*text));
         }
-        (kind == EntryKind::Folder ? listing.folders : listing.files).append(text);
     }
     closedir(directory);
     return listing;

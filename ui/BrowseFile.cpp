@@ -48,9 +48,22 @@ QStringList ChainOf(const QString& folder, const QString& root) {
     return chain;
 }
 
+// The style's icon for an open or a closed folder. Asking the style can mean searching the desktop's icon
+// theme file by file (thousands of checks where the theme has no index cache), so each answer is kept on the
+// style itself, under the icon theme's name.
+QIcon FolderIcon(QStyle* style, QStyle::StandardPixmap which) {
+    const QByteArray property = "vantrelIcon" + QByteArray::number(which) + ':' + QIcon::themeName().toUtf8();
+    QVariant icon = style->property(property.constData());
+    if (!icon.isValid()) {
+        icon = QVariant::fromValue(style->standardIcon(which));
+        style->setProperty(property.constData(), icon);
+    }
+    return icon.value<QIcon>();
+}
+
 QListWidgetItem* AddFolderItem(QListWidget* list, const QString& text, const QString& path, qsizetype level,
-                               QStyle::StandardPixmap icon) {
-    auto* item = new QListWidgetItem(list->style()->standardIcon(icon), text, list);
+                               const QIcon& icon) {
+    auto* item = new QListWidgetItem(icon, text, list);
     item->setData(kPathRole, path);
     item->setData(kLevelRole, static_cast<int>(level));
     return item;
@@ -266,15 +279,17 @@ void BrowseFile::ShowFolder(const QString& folder, FolderListing contents) {
 
     const std::optional<Drive> drive = DriveHolding(m_drives, m_folder);
     const QStringList chain = ChainOf(m_folder, drive ? drive->root : QString());
+    const QIcon open = FolderIcon(m_dir1->style(), QStyle::SP_DirOpenIcon);
+    const QIcon closed = FolderIcon(m_dir1->style(), QStyle::SP_DirClosedIcon);
     m_dir1->clear();
     for (qsizetype level = 0; level < chain.size(); ++level) {
         const QString& path = chain.at(level);
         const QString text = level == 0 ? QDir::toNativeSeparators(path) : QFileInfo(path).fileName();
-        AddFolderItem(m_dir1, text, path, level, QStyle::SP_DirOpenIcon);
+        AddFolderItem(m_dir1, text, path, level, open);
     }
     m_dir1->setCurrentRow(static_cast<int>(chain.size() - 1));
     for (const QString& name : std::as_const(m_shown.folders)) {
-        AddFolderItem(m_dir1, name, JoinPath(m_folder, name), chain.size(), QStyle::SP_DirClosedIcon);
+        AddFolderItem(m_dir1, name, JoinPath(m_folder, name), chain.size(), closed);
     }
     Dir1_Change();
 }
