@@ -416,6 +416,17 @@ void TestBrowseFile::filesAreSortedWithoutRegardToCase() {
     const Browser browser = ShowAt(m_drives, m_a);
     QCOMPARE(FileNames(*browser.dialog), (QStringList{QStringLiteral("a.wad"), QStringLiteral("A2.wad"),
                                                       QStringLiteral("b.wad"), QStringLiteral("C.WAD")}));
+    // Names beyond ASCII come after it, folded; long names that share their first sixteen letters are told apart
+    // by the rest, whatever their case.
+    const QStringList sorted{QStringLiteral("a.wad"),
+                             QStringLiteral("MAPSETNUMBER_twenty_a.wad"),
+                             QStringLiteral("mapsetnumber_twenty_b.wad"),
+                             QStringLiteral("zeta.wad"),
+                             QString::fromUtf8("\xc3\x89mile.wad"),
+                             QString::fromUtf8("\xc3\xa9mile2.wad")};
+    Make(m_b, {sorted.at(5), sorted.at(3), sorted.at(1), sorted.at(4), sorted.at(0), sorted.at(2)});
+    const Browser other = ShowAt(m_drives, m_b);
+    QCOMPARE(FileNames(*other.dialog), sorted);
 }
 
 void TestBrowseFile::browseSetsThePattern() {
