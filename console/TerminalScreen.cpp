@@ -196,7 +196,7 @@ void TerminalScreen::FitToViewport() {
     across->setRange(0, std::max(0, qCeil(columns * m_cellWidth) - area.width()));
     across->setPageStep(area.width());
     verticalScrollBar()->setPageStep(rows);
-    if (columns == m_model.Columns() && rows == m_model.Rows()) {
+    if (columns == m_model.Columns() && rows == m_model.Rows() && !m_model.ResizeWaits()) {
         return;
     }
     QScrollBar* bar = verticalScrollBar();

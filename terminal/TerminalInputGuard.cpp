@@ -81,6 +81,9 @@ void TerminalInputGuard::Feed(const char* bytes, std::size_t size) {
             i = end - 1;
         } else {
             Take(static_cast<unsigned char>(bytes[i]));
+            if (m_resizeWaits && m_parse == Parse::Text) {
+                ResizeNow();
+            }
         }
         if (m_out.size() >= kPieceSize) {
             Flush();
@@ -94,6 +97,36 @@ void TerminalInputGuard::Cancel() {
     m_parse = Parse::Text;
     Pass(kCancel);
     Flush();
+    if (m_resizeWaits) {
+        ResizeNow();
+    }
+}
+
+void TerminalInputGuard::Resize(int rows, int columns) {
+    m_rows = rows;
+    m_columns = columns;
+    m_resizeWaits = true;
+    if (m_parse == Parse::Text) {
+        ResizeNow();
+    }
+}
+
+void TerminalInputGuard::ResizeNow() {
+    m_resizeWaits = false;
+    Flush(); // what came before acts at the old size
+    int rows = 0;
+    int columns = 0;
+    vterm_get_size(m_vterm, &rows, &columns);
+    if (rows == m_rows && columns == m_columns) {
+        return;
+    }
+    vterm_set_size(m_vterm, m_rows, m_columns);
+    // Setting the margins homes the cursor; it goes back where it was.
+    VTermPos cursor{};
+    vterm_state_get_cursorpos(m_state, &cursor);
+    const std::string reset =
+        "\x1b[r\x1b[s\x1b[" + std::to_string(cursor.row + 1) + ';' + std::to_string(cursor.col + 1) + 'H';
+    vterm_input_write(m_vterm, reset.data(), reset.size());
 }
 
 void TerminalInputGuard::Flush() {

@@ -36,6 +36,12 @@ public:
     void Feed(const char* bytes, std::size_t size);
     // Abandons whatever sequence is under way, in libvterm too, so the next bytes start afresh.
     void Cancel();
+    // Gives libvterm a new size once no sequence is under way: a sequence split between reads acts at the size
+    // its start was read at, and nothing of it is lost. The scroll margins then cover the whole screen, as a
+    // terminal's resize leaves them: libvterm 0.1.4 bounds only a margin's far end by the new size, and a region
+    // so left empty makes its next scroll move a negative count of bytes.
+    void Resize(int rows, int columns);
+    bool ResizeWaits() const { return m_resizeWaits; }
 
 private:
     // Where libvterm's parser stands.
@@ -67,6 +73,7 @@ private:
     void DropSequence();
     void Pass(unsigned char byte) { m_out.push_back(static_cast<char>(byte)); }
     void Flush();
+    void ResizeNow();
 
     VTerm* m_vterm;
     VTermState* m_state;
@@ -88,6 +95,10 @@ private:
     // Marks handed on since the last character that is not one, and whether that was the last handed on.
     int m_marks{};
     bool m_repeatable{false};
+    // The size a resize waits to give libvterm.
+    bool m_resizeWaits{false};
+    int m_rows{};
+    int m_columns{};
 };
 
 } // namespace vantrel

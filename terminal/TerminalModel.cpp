@@ -58,9 +58,7 @@ void TerminalModel::Reset() {
 void TerminalModel::Resize(int rows, int columns) {
     rows = std::max(rows, 1);
     columns = std::max(columns, 1);
-    if (rows != m_rows || columns != m_columns) {
-        vterm_set_size(m_vterm, rows, columns); // libvterm calls ResizeCells back
-    }
+    m_input.Resize(rows, columns); // libvterm calls ResizeCells back
 }
 
 void TerminalModel::TypeCharacter(char32_t ch, unsigned modifiers) {

@@ -76,8 +76,10 @@ public:
     // A new size for the screen. libvterm does not reflow: lines keep what they hold, cut at the right or padded
     // with blanks. Fewer rows send blank rows below the cursor away first, then rows above the cursor into the
     // scrollback, so the cursor's line stays; more rows are blank ones added below. The scrollback stays as it
-    // was, its lines as wide as they were: a reader of Line() takes each line's own size.
+    // was, its lines as wide as they were: a reader of Line() takes each line's own size. With a control sequence
+    // under way (split between two reads) the new size is taken where the sequence ends.
     void Resize(int rows, int columns);
+    [[nodiscard]] bool ResizeWaits() const { return m_input.ResizeWaits(); }
 
     // Keys, as the program on the terminal wants them (cursor-key mode and so on).
     // `modifiers` is a set of TerminalModifier bits.

@@ -129,6 +129,9 @@ void TestTerminalModel::resizeKeepsTheCursorsLineAndTheScrollback_data() {
         << QByteArray("abcdefghij\r\n") + Lines(2, 10) + "klmnopqrst" << 10 << 5 << "abcdefghij"
         << LinesText(2, 10) + "\nklmno" << 9 << 20;
     QTest::newRow("more columns: blanks at the right") << Lines(1, 3) << 10 << 30 << "" << LinesText(1, 3) << 3 << 30;
+    QTest::newRow("fewer rows than a scroll region's top: the margins are the screen's again")
+        << QByteArray("a\x1b[4;8r\x1b[?6h") << 2 << 20 << "a"
+        << "" << 1 << 20;
 }
 
 void TestTerminalModel::resizeKeepsTheCursorsLineAndTheScrollback() {
