@@ -258,16 +258,22 @@ void DrawProgress() {
     WriteAll(text.data(), text.size());
 }
 
-void Flood(long bytes) {
+// At least `bytes` of numbered lines; with a release file, more until it exists.
+void Flood(long bytes, const std::string& release) {
     std::string buffer;
-    for (long line = 0; bytes > 0; ++line) {
+    for (long line = 0; bytes > 0 || !release.empty(); ++line) {
         std::string text = "line " + std::to_string(line) + " of the flood: abcdefghijklmnopqrstuvwxyz0123456789\n";
-        text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(bytes)));
+        if (release.empty()) {
+            text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(bytes)));
+        }
         bytes -= static_cast<long>(text.size());
         buffer += text;
-        if (buffer.size() >= kFloodChunk || bytes <= 0) {
+        if (buffer.size() >= kFloodChunk || (bytes <= 0 && release.empty())) {
             WriteAll(buffer.data(), buffer.size());
             buffer.clear();
+            if (bytes <= 0 && !release.empty() && Exists(release)) {
+                return;
+            }
         }
     }
 }
@@ -336,7 +342,7 @@ void TalkToTheTerminal() {
         DrawProgress();
     }
     if (const long bytes = Number(VARIABLE("VANTREL_STANDIN_FLOOD")); bytes > 0) {
-        Flood(bytes);
+        Flood(bytes, VARIABLE("VANTREL_STANDIN_FLOOD_UNTIL"));
     }
     if (Number(VARIABLE("VANTREL_STANDIN_WAIT_KEY")) != 0) {
         const std::string key = WaitForKey();
