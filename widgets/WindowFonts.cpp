@@ -11,8 +11,11 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace vantrel {
 
@@ -141,8 +144,7 @@ QFont ScalableFont(const QString& family, bool bold) {
 
 // `font` drawn as the window draws it, at its resolution and device pixel ratio: a sample of the stems, bowls
 // and diagonals of captions, capitals and small letters.
-QImage DrawnAsInWindow(const QFont& font, const QWidget* window) {
-    const QString sample = QStringLiteral("Hamburgefonstiv BUILD");
+QImage DrawnAsInWindow(const QFont& font, const QWidget* window, const QString& sample) {
     const QFontMetricsF metrics(font, window);
     const qreal ratio = window->devicePixelRatioF();
     QImage image((QSizeF(metrics.horizontalAdvance(sample), metrics.height()) * ratio).toSize(), QImage::Format_RGB32);
@@ -159,8 +161,9 @@ QImage DrawnAsInWindow(const QFont& font, const QWidget* window) {
 }
 
 // How heavy text in `font` is where the window draws it: decided by the glyphs drawn, never by a face's name.
-qreal StrokeWidth(const QFont& font, const QWidget* window) {
-    return MeanStrokeWidth(DrawnAsInWindow(font, window));
+qreal StrokeWidth(const QFont& font, const QWidget* window,
+                  const QString& sample = QStringLiteral("Hamburgefonstiv BUILD")) {
+    return MeanStrokeWidth(DrawnAsInWindow(font, window, sample));
 }
 
 bool ReadsBold(const QFont& bold, const QFont& regular, const QWidget* window) {
@@ -196,28 +199,66 @@ QFont BoldFontFor(const QWidget* window, const QFont& regular, bool besideBitmap
     return heaviest;
 }
 
-// Of the faces at hand, the one that needs narrowing least for every caption of `controls` to fit, so
-// narrowed; the first face as it is when none fits. Bold faces count only where they read bold beside the
-// window's font.
-QFont LeastNarrowedFace(const QWidget* window, const std::vector<QWidget*>& controls, bool bold) {
+// The faces at hand of one weight that fit every caption of `controls`, each at the widest stretch it fits at,
+// the least narrowed first (in order of preference among equals); the first face as it is when none fits.
+std::vector<QFont> FittingFaces(const std::vector<QWidget*>& controls, bool bold) {
     const QStringList families = ScalableFamilies(bold);
-    QFont best = ScalableFont(families.front(), bold);
-    int widest = 0;
+    std::vector<QFont> fitting;
     for (const QString& family : families) {
         QFont candidate = ScalableFont(family, bold);
-        const std::optional<int> stretch = StretchToFit(candidate, controls);
-        if (stretch && *stretch > widest) {
+        if (const std::optional<int> stretch = StretchToFit(candidate, controls)) {
             candidate.setStretch(*stretch);
-            if (!bold || ReadsBold(candidate, window->font(), window)) {
-                best = candidate;
-                widest = *stretch;
-            }
-        }
-        if (widest == kUnstretched) {
-            break;
+            fitting.push_back(candidate);
         }
     }
-    return best;
+    std::stable_sort(fitting.begin(), fitting.end(),
+                     [](const QFont& a, const QFont& b) { return a.stretch() > b.stretch(); });
+    if (fitting.empty()) {
+        fitting.push_back(ScalableFont(families.front(), bold));
+    }
+    return fitting;
+}
+
+// The lightest or the heaviest stroke of the captions of `controls`, each drawn in `font` as the window draws it.
+qreal CaptionStroke(const QFont& font, const QWidget* window, const std::vector<QWidget*>& controls, bool heaviest) {
+    std::vector<qreal> strokes;
+    for (const QWidget* widget : controls) {
+        strokes.push_back(StrokeWidth(font, window, CaptionOf(widget)));
+    }
+    return heaviest ? *std::max_element(strokes.cbegin(), strokes.cend())
+                    : *std::min_element(strokes.cbegin(), strokes.cend());
+}
+
+// The regular and bold faces for controls of both weights: the least narrowed pair in which every bold caption
+// reads bold beside every regular one, decided by the glyphs drawn (a face named bold may carry regular outlines
+// at some sizes); where no pair does, the one whose bold stands out most.
+std::pair<QFont, QFont> FittingPair(const QWidget* window, const std::vector<QWidget*>& regularControls,
+                                    const std::vector<QWidget*>& boldControls) {
+    const std::vector<QFont> regulars = FittingFaces(regularControls, false);
+    if (boldControls.empty()) {
+        return {regulars.front(), {}};
+    }
+    const std::vector<QFont> bolds = FittingFaces(boldControls, true);
+    std::vector<qreal> lightestBold;
+    for (const QFont& bold : bolds) {
+        lightestBold.push_back(CaptionStroke(bold, window, boldControls, false));
+    }
+    std::pair<QFont, QFont> standsOutMost{regulars.front(), bolds.front()};
+    qreal mostRatio = 0;
+    for (const QFont& regular : regulars) {
+        const qreal heaviestRegular = CaptionStroke(regular, window, regularControls, true);
+        for (std::size_t i = 0; i < bolds.size(); ++i) {
+            const qreal ratio = heaviestRegular > 0 ? lightestBold[i] / heaviestRegular : 0;
+            if (ratio >= kBoldStrokeRatio) {
+                return {regular, bolds[i]};
+            }
+            if (ratio > mostRatio) {
+                standsOutMost = {regular, bolds[i]};
+                mostRatio = ratio;
+            }
+        }
+    }
+    return standsOutMost;
 }
 
 } // namespace
@@ -240,27 +281,27 @@ WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions) {
 }
 
 void FitFontsToCaptions(QWidget* window, const std::vector<QWidget*>& controls) {
-    for (const bool bold : {false, true}) {
-        std::vector<QWidget*> ofWeight;
-        std::vector<QWidget*> captioned;
-        for (QWidget* widget : controls) {
-            if (widget->font().bold() == bold) {
-                ofWeight.push_back(widget);
-                if (!CaptionOf(widget).isEmpty()) {
-                    captioned.push_back(widget);
-                }
-            }
+    // The controls without a caption (fields, lists) take the face of their weight as those with one do.
+    std::array<std::vector<QWidget*>, 2> ofWeight;
+    std::array<std::vector<QWidget*>, 2> captioned;
+    for (QWidget* widget : controls) {
+        const bool bold = widget->font().bold();
+        ofWeight.at(bold ? 1 : 0).push_back(widget);
+        if (!CaptionOf(widget).isEmpty()) {
+            captioned.at(bold ? 1 : 0).push_back(widget);
         }
-        if (captioned.empty()) {
-            continue;
-        }
-        // The controls without a caption (fields, lists) take the same face as those with one.
-        const QFont font = LeastNarrowedFace(window, captioned, bold);
-        for (QWidget* widget : ofWeight) {
-            widget->setFont(font);
-        }
-        if (!bold) {
-            window->setFont(font);
+    }
+    if (captioned[0].empty()) {
+        return;
+    }
+    const auto [regular, bold] = FittingPair(window, captioned[0], captioned[1]);
+    window->setFont(regular);
+    for (QWidget* widget : ofWeight[0]) {
+        widget->setFont(regular);
+    }
+    if (!captioned[1].empty()) {
+        for (QWidget* widget : ofWeight[1]) {
+            widget->setFont(bold);
         }
     }
 }

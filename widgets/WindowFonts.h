@@ -26,9 +26,9 @@ struct WindowFonts final {
 // left as they are, for FitFontsToCaptions.
 WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions);
 
-// Gives the window and its controls, regular and bold apart, the scalable face that needs narrowing least for
-// every caption to fit its control, so narrowed; where no face fits even condensed, the first face as it is.
-// A bold face counts only where its glyphs read bold beside the window's regular face.
+// Gives the window and its controls, regular and bold apart, the scalable faces that need narrowing least for
+// every caption to fit its control, so narrowed, of those pairs whose bold glyphs read bold beside the regular
+// ones; where no face fits even condensed, the first face as it is.
 void FitFontsToCaptions(QWidget* window, const std::vector<QWidget*>& controls);
 
 } // namespace vantrel
