@@ -266,14 +266,23 @@ void TerminalScreen::PaintLine(QPainter& painter, std::size_t index, int y) cons
         const bool selected = m_selection.Contains(index, column);
         int end = column + std::max(first.Width(), 1);
         QString text;
-        text.append(FromUcs4(first.ch == 0 ? std::u32string(1, U' ') : m_model.CellText(first)));
+        text.reserve(columns - column);
+        const auto append = [this, &text](const TerminalCell& cell) {
+            // Most cells hold one character of the Basic Multilingual Plane and no marks: no conversion needed.
+            if (cell.marks == TerminalCell::kNoMarks && cell.ch < 0x10000) {
+                text.append(QChar(static_cast<char16_t>(cell.ch)));
+            } else {
+                text.append(FromUcs4(m_model.CellText(cell)));
+            }
+        };
+        append(first.ch == 0 ? TerminalCell{} : first);
         while (first.Width() == 1 && end < columns) {
             const TerminalCell& next = cells[static_cast<std::size_t>(end)];
             if (next.Width() != 1 || next.fg != first.fg || next.bg != first.bg || next.attrs != first.attrs ||
                 m_selection.Contains(index, end) != selected) {
                 break;
             }
-            text.append(FromUcs4(m_model.CellText(next)));
+            append(next);
             ++end;
         }
         QColor foreground = ColourOf(m_model, first.fg, kDefaultForeground);

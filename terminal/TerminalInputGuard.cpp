@@ -124,8 +124,11 @@ void TerminalInputGuard::ResizeNow() {
     // Setting the margins homes the cursor; it goes back where it was.
     VTermPos cursor{};
     vterm_state_get_cursorpos(m_state, &cursor);
-    const std::string reset =
-        "\x1b[r\x1b[s\x1b[" + std::to_string(cursor.row + 1) + ';' + std::to_string(cursor.col + 1) + 'H';
+    std::string reset = "\x1b[r\x1b[s\x1b[";
+    reset += std::to_string(cursor.row + 1);
+    reset += ';';
+    reset += std::to_string(cursor.col + 1);
+    reset += 'H';
     vterm_input_write(m_vterm, reset.data(), reset.size());
 }
 

@@ -242,18 +242,6 @@ bool TerminalModel::IsBlank(const TerminalLine& line) {
     return std::all_of(line.begin(), line.end(), [](const TerminalCell& cell) { return cell == TerminalCell{}; });
 }
 
-void TerminalModel::MendAt(TerminalLine& line, int column) {
-    const auto at = static_cast<std::size_t>(column);
-    const bool rightHalf = at < line.size() && line[at].ch == 0;
-    const bool leftHalf = at > 0 && line[at - 1].ch != 0 && (line[at - 1].attrs & TerminalCell::kWide) != 0;
-    if (leftHalf != rightHalf) {
-        TerminalCell& cell = line[rightHalf ? at : at - 1];
-        cell.ch = U' ';
-        cell.marks = TerminalCell::kNoMarks;
-        cell.attrs &= static_cast<std::uint8_t>(~TerminalCell::kWide);
-    }
-}
-
 void TerminalModel::SwitchScreen(bool alternate) {
     if (alternate == m_alternate) {
         return;

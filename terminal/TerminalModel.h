@@ -123,7 +123,19 @@ private:
     int ResizeCells(int rows, int columns);
     [[nodiscard]] static bool IsBlank(const TerminalLine& line);
     // A double-width character cut at `column` (between it and the column before) is blanked whole.
-    static void MendAt(TerminalLine& line, int column);
+    // Inline: it runs for each character a program writes.
+    static void MendAt(TerminalLine& line, int column) {
+        const auto at = static_cast<std::size_t>(column);
+        const bool rightHalf = at < line.size() && line[at].ch == 0;
+        const bool leftHalf = at > 0 && line[at - 1].ch != 0 && (line[at - 1].attrs & TerminalCell::kWide) != 0;
+        if (leftHalf != rightHalf) {
+            TerminalCell& cell = line[rightHalf ? at : at - 1];
+            cell.ch = U' ';
+            cell.marks = TerminalCell::kNoMarks;
+            cell.attrs &= static_cast<std::uint8_t>(~TerminalCell::kWide);
+        }
+    }
+
     void ClearLine(TerminalLine& line) const;
     void PushToScrollback(TerminalLine& line);
     void ScrollUp(int top, int bottom, int count);

@@ -48,7 +48,8 @@ int TerminalModelCallbacks::PutGlyph(VTermGlyphInfo* info, VTermPos pos, void* u
     TerminalLine& line = model.m_screen[static_cast<std::size_t>(pos.row)];
     TerminalCell cell = model.m_pen;
     cell.ch = info->chars[0] != 0 ? static_cast<char32_t>(info->chars[0]) : U' ';
-    cell.marks = info->chars[0] != 0 ? model.m_tables.MarksIndex(info->chars + 1) : TerminalCell::kNoMarks;
+    cell.marks = info->chars[0] != 0 && info->chars[1] != 0 ? model.m_tables.MarksIndex(info->chars + 1)
+                                                            : TerminalCell::kNoMarks;
     const bool wide = info->width == 2 && pos.col + 1 < model.m_columns;
     if (wide) {
         cell.attrs |= TerminalCell::kWide;
