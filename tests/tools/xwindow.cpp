@@ -139,10 +139,27 @@ bool CloseUntilGone(xcb_connection_t* connection, xcb_window_t root, const std::
     return false;
 }
 
+// The X server now and then refuses a connection while many clients come and go (about one in 150 under
+// load): asked again for a while before giving up.
+xcb_connection_t* Connect() {
+    constexpr int kAttempts = 50;
+    constexpr auto kPause = std::chrono::milliseconds(20);
+    for (int attempt = 1;; ++attempt) {
+        xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(connection) == 0) {
+            return connection;
+        }
+        xcb_disconnect(connection);
+        if (attempt == kAttempts) {
+            return nullptr;
+        }
+        std::this_thread::sleep_for(kPause);
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const auto started = Clock::now();
     if (argc < 3) {
         std::fprintf(stderr, "usage: xwindow close|mapped TITLE [SECONDS] | launch TITLE -- CMD...\n");
         return 64;
@@ -150,6 +167,13 @@ int main(int argc, char* argv[]) {
     const std::string mode = argv[1];
     const std::string title = argv[2];
     double seconds = 30;
+    // Connected before the program starts, so that a launch times the program and never leaves it behind.
+    xcb_connection_t* connection = Connect();
+    if (connection == nullptr) {
+        std::fprintf(stderr, "xwindow: cannot reach the X server\n");
+        return 1;
+    }
+    const auto started = Clock::now();
     pid_t child = 0;
     if (mode == "launch") {
         if (argc < 5 || std::strcmp(argv[3], "--") != 0) {
@@ -163,11 +187,6 @@ int main(int argc, char* argv[]) {
         seconds = std::atof(argv[3]);
     }
 
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection) != 0) {
-        std::fprintf(stderr, "xwindow: cannot reach the X server\n");
-        return 1;
-    }
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const xcb_window_t window = WaitForWindow(connection, root, title, seconds);
     if (window == XCB_WINDOW_NONE) {
