@@ -265,15 +265,17 @@ std::pair<QFont, QFont> FittingPair(const QWidget* window, const std::vector<QWi
 
 WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions) {
     EnsureWineFontsLoaded();
-    WindowFonts fonts{ScalableFont(ScalableFamilies(false).front(), false), {}};
+    WindowFonts fonts;
     const std::optional<QFont> bitmap = BitmapFontFor(window);
-    const std::optional<QFont> reference = BitmapStrike(static_cast<int>(kBitmapStrikeAtStandardDpi));
     if (bitmap) {
-        fonts.regular = *bitmap;
-    } else if (reference) {
-        fonts.regular.setStretch(StretchToMatch(fonts.regular, *reference, window, captions).value_or(kNarrowest));
+        fonts.regular = *bitmap; // the scalable faces are not even listed: the start-up does not wait for them
     } else {
-        fonts.fitToControls = true;
+        fonts.regular = ScalableFont(ScalableFamilies(false).front(), false);
+        if (const std::optional<QFont> reference = BitmapStrike(static_cast<int>(kBitmapStrikeAtStandardDpi))) {
+            fonts.regular.setStretch(StretchToMatch(fonts.regular, *reference, window, captions).value_or(kNarrowest));
+        } else {
+            fonts.fitToControls = true;
+        }
     }
     // The bitmap face has no bold.
     fonts.bold = BoldFontFor(window, fonts.regular, bitmap.has_value(), captions);
