@@ -269,7 +269,7 @@ void TerminalScreen::PaintLine(QPainter& painter, std::size_t index, int y) cons
         text.reserve(columns - column);
         const auto append = [this, &text](const TerminalCell& cell) {
             // Most cells hold one character of the Basic Multilingual Plane and no marks: no conversion needed.
-            if (cell.marks == TerminalCell::kNoMarks && cell.ch < 0x10000) {
+            if (cell.marks == TerminalCell::kNoMarks && !QChar::requiresSurrogates(cell.ch)) {
                 text.append(QChar(static_cast<char16_t>(cell.ch)));
             } else {
                 text.append(FromUcs4(m_model.CellText(cell)));

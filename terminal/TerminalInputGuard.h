@@ -41,7 +41,7 @@ public:
     // terminal's resize leaves them: libvterm 0.1.4 bounds only a margin's far end by the new size, and a region
     // so left empty makes its next scroll move a negative count of bytes.
     void Resize(int rows, int columns);
-    bool ResizeWaits() const { return m_resizeWaits; }
+    [[nodiscard]] bool ResizeWaits() const { return m_resizeWaits; }
 
 private:
     // Where libvterm's parser stands.

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -221,12 +222,12 @@ std::vector<QFont> FittingFaces(const std::vector<QWidget*>& controls, bool bold
 
 // The lightest or the heaviest stroke of the captions of `controls`, each drawn in `font` as the window draws it.
 qreal CaptionStroke(const QFont& font, const QWidget* window, const std::vector<QWidget*>& controls, bool heaviest) {
-    std::vector<qreal> strokes;
+    qreal found = heaviest ? 0 : std::numeric_limits<qreal>::max();
     for (const QWidget* widget : controls) {
-        strokes.push_back(StrokeWidth(font, window, CaptionOf(widget)));
+        const qreal stroke = StrokeWidth(font, window, CaptionOf(widget));
+        found = heaviest ? std::max(found, stroke) : std::min(found, stroke);
     }
-    return heaviest ? *std::max_element(strokes.cbegin(), strokes.cend())
-                    : *std::min_element(strokes.cbegin(), strokes.cend());
+    return found;
 }
 
 // The regular and bold faces for controls of both weights: the least narrowed pair in which every bold caption
@@ -240,6 +241,7 @@ std::pair<QFont, QFont> FittingPair(const QWidget* window, const std::vector<QWi
     }
     const std::vector<QFont> bolds = FittingFaces(boldControls, true);
     std::vector<qreal> lightestBold;
+    lightestBold.reserve(bolds.size());
     for (const QFont& bold : bolds) {
         lightestBold.push_back(CaptionStroke(bold, window, boldControls, false));
     }
