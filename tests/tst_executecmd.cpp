@@ -196,9 +196,8 @@ void TestExecuteCmd::reportsHowTheRunEnded() {
     QFETCH(int, status);
     StandIn standIn;
     PathPrefix path(standIn.Folder());
-    qputenv(variable.constData(), value);
+    const Variables variables{{variable.constData(), value}};
     const RunOutcome outcome = RunAndWait(QStringLiteral(R"(vantrel.exe "a.wad" E1M1 -o "b.wad")"));
-    qunsetenv(variable.constData());
     QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(outcome.program, QStringLiteral("vantrel.exe"));
     if (kind == int(RunOutcome::Kind::Exited)) {

@@ -474,7 +474,7 @@ void TestForm1::buildReportsTheOutcome() {
     if (!onPath) {
         qputenv("PATH", empty.path().toLocal8Bit());
     }
-    qputenv(variable.constData(), value);
+    const Variables variables{{variable.constData(), value}};
     int shownUnderBusyPointer = 0;
     MessageRecorder captured(
         [&shownUnderBusyPointer](const Message&) { shownUnderBusyPointer += PointerIsBusy() ? 1 : 0; });
@@ -490,7 +490,6 @@ void TestForm1::buildReportsTheOutcome() {
     Control<QLineEdit>(form, "Text2")->setText(QStringLiteral("b.wad"));
     form.show();
     QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
-    qunsetenv(variable.constData());
     qputenv("PATH", savedPath);
 
     QVERIFY(busyDuringRun);
@@ -518,7 +517,7 @@ void TestForm1::windowTakesNoInputDuringTheRun() {
     // NodeBuilder runs until this test lets it end; meanwhile events still flow, so the timer fires
     // during the run, tries the window, then lets NodeBuilder end.
     const QString release = QDir(standIn.Folder()).filePath(QStringLiteral("release"));
-    qputenv("VANTREL_STANDIN_WAIT_FOR", release.toLocal8Bit());
+    const Variables variables{{"VANTREL_STANDIN_WAIT_FOR", release.toLocal8Bit()}};
     bool firedDuringRun = false;
     bool enabledDuringRun = true;
     bool closedDuringRun = true;
@@ -532,7 +531,6 @@ void TestForm1::windowTakesNoInputDuringTheRun() {
         QFile(release).open(QIODevice::WriteOnly);
     });
     QTest::mouseClick(Control(form, "Command2"), Qt::LeftButton);
-    qunsetenv("VANTREL_STANDIN_WAIT_FOR");
 
     QVERIFY(firedDuringRun);
     QVERIFY(QFile::exists(release)); // the run ended only after the timer had tried the window

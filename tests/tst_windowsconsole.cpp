@@ -45,14 +45,13 @@ void TestWindowsConsole::nodeBuilderGetsAConsoleOfItsOwn() {
     QFETCH(QString, mentions);
     StandIn standIn;
     PathPrefix path(standIn.Folder());
-    qputenv(variable.constData(), value);
+    const Variables variables{{variable.constData(), value}};
     MessageRecorder captured;
     Form1 form(std::make_unique<MemoryStore>());
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("a.wad"));
     form.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("b.wad"));
     form.show();
     QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
-    qunsetenv(variable.constData());
 
     const QList<StandIn::Run> runs = standIn.Runs();
     QCOMPARE(runs.size(), 1);

@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <initializer_list>
+#include <utility>
+
 // The stand-in NodeBuilder installed under a chosen name in a folder of its own, and what it recorded.
 class StandIn final {
 public:
@@ -95,6 +98,27 @@ private:
 };
 
 // Puts a folder in front of PATH for the lifetime of this object.
+// Sets environment variables (the stand-in's switches) for the lifetime of this object.
+class Variables final {
+public:
+    Variables(std::initializer_list<std::pair<const char*, QByteArray>> values) {
+        for (const auto& [name, value] : values) {
+            m_names << name;
+            qputenv(name, value);
+        }
+    }
+    Variables(const Variables&) = delete;
+    Variables& operator=(const Variables&) = delete;
+    ~Variables() {
+        for (const char* name : m_names) {
+            qunsetenv(name);
+        }
+    }
+
+private:
+    QList<const char*> m_names;
+};
+
 class PathPrefix final {
 public:
     explicit PathPrefix(const QString& folder) : m_saved(qgetenv("PATH")) {
