@@ -5,12 +5,6 @@
 
 namespace vantrel {
 
-// A letter A to Z lower-cased; every other byte, UTF-8 ones included, as it is. Case is ignored this way
-// wherever the texts compared are ASCII (".wad", "True", a file list's pattern).
-constexpr char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The suffix that replaces the last four characters of an input name.
 inline constexpr std::string_view kOutputSuffix = "_vtl.wad";
 

@@ -1,17 +1,12 @@
 #include "Settings.h"
 
-#include "FileNames.h"
+#include "Text.h"
 
 #include <algorithm>
 
 namespace vantrel {
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view lowerWord) {
-    return std::equal(text.begin(), text.end(), lowerWord.begin(), lowerWord.end(),
-                      [](char a, char b) { return LowerAscii(a) == b; });
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -35,10 +30,10 @@ bool AllZeros(std::string_view text) {
 } // namespace
 
 std::optional<bool> ParseBoolean(std::string_view text) {
-    if (EqualsIgnoringCase(text, "true")) {
+    if (EqualsIgnoringAsciiCase(text, "true")) {
         return true;
     }
-    if (EqualsIgnoringCase(text, "false")) {
+    if (EqualsIgnoringAsciiCase(text, "false")) {
         return false;
     }
     // A number: optional sign, digits, optionally a decimal point and more digits.

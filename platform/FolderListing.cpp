@@ -2,6 +2,7 @@
 
 #include "Drives.h"
 #include "FileNames.h"
+#include "Text.h"
 
 #include <QtEndian>
 
@@ -15,18 +16,11 @@ namespace vantrel {
 
 namespace {
 
-constexpr char16_t kFirstNonAscii = 0x80;
-
 std::string EndOf(std::string_view wildcard) {
     const std::size_t star = wildcard.rfind('*');
     const std::string_view end = star == std::string_view::npos ? std::string_view{} : wildcard.substr(star + 1);
     // '?' takes a whole character, which may be several bytes: such an end says nothing byte for byte.
     return end.find('?') == std::string_view::npos ? std::string(end) : std::string();
-}
-
-bool EndsWith(std::string_view name, std::string_view end) {
-    return name.size() >= end.size() && std::equal(end.crbegin(), end.crend(), name.crbegin(),
-                                                   [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
 }
 
 // Where a name goes in the order: its key, compared bytewise, is the name lower-cased where it is ASCII and
@@ -108,7 +102,7 @@ NamePatterns PatternsFrom(const QString& pattern) {
 
 bool MatchesAny(std::string_view name, const NamePatterns& patterns) {
     return std::any_of(patterns.cbegin(), patterns.cend(), [name](const NamePattern& pattern) {
-        return EndsWith(name, pattern.end) && MatchesWildcard(pattern.wildcard, name);
+        return EndsWithIgnoringAsciiCase(name, pattern.end) && MatchesWildcard(pattern.wildcard, name);
     });
 }
 

@@ -1,8 +1,9 @@
 #include "FolderListing.h"
 
+#include "Text.h"
+
 #include <QFile>
 
-#include <algorithm>
 #include <utility>
 
 #include <dirent.h>
@@ -13,7 +14,8 @@ namespace vantrel {
 
 namespace {
 
-constexpr unsigned char kFirstNonAscii = 0x80;
+// U+FEFF, the byte order mark, in UTF-8.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 enum class EntryKind { File, Folder, Other };
 
@@ -34,20 +36,14 @@ EntryKind KindOf(int directory, const dirent& entry) {
     return S_ISDIR(info.st_mode) ? EntryKind::Folder : S_ISREG(info.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
-// The name as text, or nothing when it is not valid UTF-8: such a name comes back from text as another name,
-// and choosing it would hand NodeBuilder a file that does not exist. An ASCII name is valid as it stands, and
-// most names are, so only the others take the round trip.
+// The name as text, or nothing when the text would name another file, which choosing it would hand NodeBuilder:
+// a name that is not valid UTF-8 reads as replacement characters, and Qt reads a byte order mark at the start
+// of a text as no character at all.
 std::optional<QString> TextOf(std::string_view name) {
-    const auto size = static_cast<qsizetype>(name.size());
-    if (std::all_of(name.cbegin(), name.cend(),
-                    [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; })) {
-        return QString::fromLatin1(name.data(), size);
-    }
-    QString text = QFile::decodeName(QByteArray(name.data(), size));
-    if (QFile::encodeName(text) != QByteArrayView(name.data(), size)) {
+    if (!IsValidUtf8(name) || name.starts_with(kByteOrderMark)) {
         return std::nullopt;
     }
-    return text;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "TerminalInputGuard.h"
 
 #include "TerminalCharacters.h"
+#include "Text.h"
 
 #include <vterm.h>
 
@@ -22,13 +23,6 @@ constexpr unsigned char kLastIntermediate = 0x2F;
 constexpr unsigned char kFirstEscapeFinal = 0x30;
 constexpr unsigned char kFirstCsiFinal = 0x40;
 constexpr unsigned char kLastFinal = 0x7E;
-constexpr unsigned char kFirstNonAscii = 0x80;
-constexpr unsigned char kLowestContinuation = 0x80;
-constexpr unsigned char kHighestContinuation = 0xBF;
-constexpr unsigned kContinuationBits = 6;
-constexpr unsigned char kContinuationPayload = 0x3F;
-constexpr char32_t kFirstC1 = 0x80;
-constexpr char32_t kLastC1 = 0x9F;
 constexpr std::uint32_t kDecimal = 10;
 // libvterm 0.1.4 keeps the parameters of a control sequence in an array of this many (CSI_ARGS_MAX).
 constexpr int kParameterSlots = 16;
@@ -37,28 +31,6 @@ constexpr std::size_t kPieceSize = 4096;
 // libvterm 0.1.4 keeps this much of a string, and answers these requests for a setting (DECRQSS) well.
 constexpr std::size_t kStringKept = 64;
 constexpr std::array<std::string_view, 5> kKnownRequests{"$qm", "$qr", "$qs", "$q q", "$q\"q"};
-
-// The first byte of a UTF-8 sequence: how many bytes follow, its own bits, and the range the byte after it must
-// lie in (narrower where wider would make an overlong form, a surrogate or a code point past U+10FFFF).
-struct LeadByte final {
-    unsigned char first;
-    unsigned char last;
-    int following;
-    unsigned char payload;
-    unsigned char lowest;
-    unsigned char highest;
-};
-
-constexpr std::array<LeadByte, 8> kLeadBytes{{
-    {0xC2, 0xDF, 1, 0x1F, 0x80, 0xBF},
-    {0xE0, 0xE0, 2, 0x0F, 0xA0, 0xBF},
-    {0xE1, 0xEC, 2, 0x0F, 0x80, 0xBF},
-    {0xED, 0xED, 2, 0x0F, 0x80, 0x9F},
-    {0xEE, 0xEF, 2, 0x0F, 0x80, 0xBF},
-    {0xF0, 0xF0, 3, 0x07, 0x90, 0xBF},
-    {0xF1, 0xF3, 3, 0x07, 0x80, 0xBF},
-    {0xF4, 0xF4, 3, 0x07, 0x80, 0x8F},
-}};
 
 } // namespace
 
@@ -72,7 +44,7 @@ void TerminalInputGuard::Feed(const char* bytes, std::size_t size) {
     };
     for (std::size_t i = 0; i < size; ++i) {
         // Runs of printable ASCII, most of what a program writes, go through as they are.
-        if (m_parse == Parse::Text && m_missing == 0 && printable(bytes[i])) {
+        if (m_parse == Parse::Text && m_character.empty() && printable(bytes[i])) {
             const char* limit = bytes + std::min(size, i + kPieceSize);
             const auto end = static_cast<std::size_t>(std::find_if_not(bytes + i, limit, printable) - bytes);
             m_out.append(bytes + i, end - i);
@@ -93,7 +65,7 @@ void TerminalInputGuard::Feed(const char* bytes, std::size_t size) {
 }
 
 void TerminalInputGuard::Cancel() {
-    m_missing = 0;
+    m_character.clear();
     m_parse = Parse::Text;
     Pass(kCancel);
     Flush();
@@ -183,7 +155,7 @@ void TerminalInputGuard::Take(unsigned char byte) {
 }
 
 void TerminalInputGuard::TakeControl(unsigned char byte) {
-    if (m_missing > 0) {
+    if (!m_character.empty()) {
         EndMalformedCharacter();
     }
     if (byte == 0 || byte == kDelete) {
@@ -330,38 +302,20 @@ void TerminalInputGuard::TakeCsiFinal(unsigned char byte) {
 }
 
 void TerminalInputGuard::TakeTextByte(unsigned char byte) {
-    if (m_missing > 0) {
-        if (byte < m_lowest || byte > m_highest) {
-            EndMalformedCharacter();
-            TakeTextByte(byte);
+    m_character.push_back(static_cast<char>(byte));
+    // A byte that breaks the character before it begins afresh once that character's replacement is taken.
+    while (!m_character.empty()) {
+        const Utf8Character read = DecodeUtf8(m_character);
+        if (read.read == Utf8Read::Unfinished) {
             return;
         }
-        m_lowest = kLowestContinuation;
-        m_highest = kHighestContinuation;
-        m_character = (m_character << kContinuationBits) | (byte & kContinuationPayload);
-        if (--m_missing == 0) {
-            TakeCharacter(m_character);
-        }
-        return;
+        TakeCharacter(read.codePoint);
+        m_character.erase(0, read.length);
     }
-    if (byte < kFirstNonAscii) {
-        TakeCharacter(byte);
-        return;
-    }
-    const auto* lead = std::find_if(kLeadBytes.begin(), kLeadBytes.end(),
-                                    [byte](const LeadByte& row) { return byte >= row.first && byte <= row.last; });
-    if (lead == kLeadBytes.end()) {
-        TakeCharacter(kReplacementCharacter);
-        return;
-    }
-    m_missing = lead->following;
-    m_character = byte & lead->payload;
-    m_lowest = lead->lowest;
-    m_highest = lead->highest;
 }
 
 void TerminalInputGuard::EndMalformedCharacter() {
-    m_missing = 0;
+    m_character.clear();
     TakeCharacter(kReplacementCharacter);
 }
 

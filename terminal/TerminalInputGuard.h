@@ -87,11 +87,8 @@ private:
     bool m_digits{false};
     std::uint32_t m_parameter{};
     std::string m_deviceControl;
-    // The UTF-8 sequence being read: what is still missing, and the range its next byte must lie in.
-    char32_t m_character{};
-    int m_missing{};
-    unsigned char m_lowest{};
-    unsigned char m_highest{};
+    // The bytes of a UTF-8 character under way, held until it is whole or broken.
+    std::string m_character;
     // Marks handed on since the last character that is not one, and whether that was the last handed on.
     int m_marks{};
     bool m_repeatable{false};

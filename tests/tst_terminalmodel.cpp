@@ -200,9 +200,6 @@ void TestTerminalModel::takesWhatOnceBrokeIt_data() {
         << QByteArray("abcdef\x1b[3G\x1b[2147483646X\n") << "ab";
     QTest::newRow("C1 code points take a column each")
         << QByteArray("\xc2\x93\xc2\x94\xc2\x96\x1b[X\n") << QString::fromUtf8("“”–");
-    QTest::newRow("Windows-1252 quotes sent as C1 code points") << QByteArray("Level \xc2\x93"
-                                                                              "E1M1\xc2\x94 done")
-                                                                << QString::fromUtf8("Level “E1M1” done");
     QTest::newRow("combining marks stay on their character") << QByteArray("cafe\xcc\x81") << "cafe" + acute;
     QTest::newRow("a flood of combining marks keeps four")
         << QByteArray("a") + QByteArray(20000, '\0').replace(QByteArray(2, '\0'), "\xcc\x81")
