@@ -1,3 +1,8 @@
+// How a run fits together. The pseudo-terminal's reads go both to the screen, which feeds its terminal model at
+// once and shows the change at its next refresh, and to the line announcer, which reads the same model for what
+// a screen reader is to hear. What the screen types, and each size it takes, go back to the pseudo-terminal.
+// When NodeBuilder has ended, the console writes its own last line into the model as a program would, so that
+// line is shown, selected, found, saved and announced as the rest.
 #include "Console.h"
 
 #include "AccessibleRoles.h"
@@ -8,6 +13,7 @@
 #include "PseudoTerminal.h"
 #include "SaveOutput.h"
 #include "TerminalScreen.h"
+#include "TerminalText.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -133,8 +139,22 @@ void Console::ShowStarted(const QString& program) {
 void Console::ShowEnd(const RunOutcome& outcome) {
     const OutcomeWords words = WordsFor(outcome);
     setWindowTitle(QStringLiteral("%1 - %2").arg(words.title, m_program));
-    m_screen->AppendNotice(words.line);
+    WriteEndLine(words.line);
     m_announcer->Flush();
+}
+
+void Console::WriteEndLine(const QString& text) {
+    // A soft reset first, so whatever modes NodeBuilder left (colours, origin, a scroll region, the alternate
+    // screen) do not change the console's own line. That line goes below NodeBuilder's last one, wherever the
+    // cursor was left: a bare carriage return leaves it at the start of that last line.
+    m_screen->Feed("\x1b[!p");
+    const TerminalModel& model = m_screen->Model();
+    const auto rows =
+        static_cast<int>(TextLineCount(model, model.ScrollbackSize(), static_cast<std::size_t>(model.Rows())));
+    QByteArray bytes = rows == 0 ? QByteArray("\x1b[H") : "\x1b[" + QByteArray::number(rows) + ";1H\r\n";
+    bytes += "\x1b[7m" + text.toUtf8() + "\x1b[0m\x1b[?25l";
+    m_screen->Feed(bytes);
+    m_screen->Refresh();
 }
 
 void Console::closeEvent(QCloseEvent* event) {

@@ -80,9 +80,10 @@ void FindBar::Find(From from) {
     if (needle.isEmpty()) {
         return;
     }
+    TerminalViewport& view = m_screen->Viewport();
     const QString text = m_screen->Text();
-    const bool shown = m_screen->HasSelection();
-    const qsizetype start = m_screen->SelectionOffsets().first;
+    const bool shown = view.Selection().HasSelection();
+    const qsizetype start = view.SelectionOffsets().first;
     qsizetype at = -1;
     if (from == From::Before) {
         at = shown && start > 0 ? text.lastIndexOf(needle, start - 1, Qt::CaseInsensitive) : -1;
@@ -100,11 +101,11 @@ void FindBar::Find(From from) {
     }
     if (at < 0) {
         m_status->setText(tr("Not found"));
-        m_screen->SetSelectionOffsets(0, 0);
+        view.SelectOffsets(0, 0);
         return;
     }
-    m_screen->SetSelectionOffsets(static_cast<int>(at), static_cast<int>(at + needle.size()));
-    m_screen->ShowOffset(static_cast<int>(at));
+    view.SelectOffsets(static_cast<int>(at), static_cast<int>(at + needle.size()));
+    view.ShowOffset(static_cast<int>(at));
 }
 
 void FindBar::Close() {
