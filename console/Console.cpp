@@ -34,7 +34,7 @@ Console::Console(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_QuitOnClose, false);
     InstallAccessibleRoles(&staticMetaObject);
     m_screen = new TerminalScreen(this);
-    m_screen->setAccessibleName(tr("NodeBuilder's output"));
+    m_screen->setAccessibleName(QStringLiteral("NodeBuilder's output"));
     m_announcer = new LineAnnouncer(m_screen);
     m_findBar = new FindBar(m_screen, this);
     m_findBar->hide();
@@ -49,27 +49,28 @@ Console::Console(QWidget* parent) : QWidget(parent, Qt::Window) {
 // Tab belongs to NodeBuilder, so the keyboard reaches Stop by its underlined letter (Alt+S), and Find and
 // Save by shortcuts that a terminal leaves to its window (Ctrl+Shift+F, Ctrl+Shift+S).
 QWidget* Console::CreateButtons() {
-    auto* find = new QAction(tr("&Find…"), m_screen);
+    auto* find = new QAction(QStringLiteral("&Find…"), m_screen);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     connect(find, &QAction::triggered, this, &Console::OpenFind);
-    auto* save = new QAction(tr("Save &output…"), m_screen);
+    auto* save = new QAction(QStringLiteral("Save &output…"), m_screen);
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     connect(save, &QAction::triggered, this, &Console::SaveOutputAs);
     m_screen->addActions({find, save});
 
     auto* row = new QWidget(this);
-    auto* findButton = new QPushButton(tr("Find…"), row);
+    auto* findButton = new QPushButton(QStringLiteral("Find…"), row);
     findButton->setObjectName(QStringLiteral("ConsoleFind"));
-    findButton->setToolTip(tr("Find in the output (%1)").arg(find->shortcut().toString(QKeySequence::NativeText)));
+    findButton->setToolTip(
+        QStringLiteral("Find in the output (%1)").arg(find->shortcut().toString(QKeySequence::NativeText)));
     connect(findButton, &QPushButton::clicked, find, &QAction::trigger);
-    auto* saveButton = new QPushButton(tr("Save output…"), row);
+    auto* saveButton = new QPushButton(QStringLiteral("Save output…"), row);
     saveButton->setObjectName(QStringLiteral("ConsoleSave"));
     saveButton->setToolTip(
-        tr("Save the output as a text file (%1)").arg(save->shortcut().toString(QKeySequence::NativeText)));
+        QStringLiteral("Save the output as a text file (%1)").arg(save->shortcut().toString(QKeySequence::NativeText)));
     connect(saveButton, &QPushButton::clicked, save, &QAction::trigger);
-    m_stop = new QPushButton(tr("&Stop"), row);
+    m_stop = new QPushButton(QStringLiteral("&Stop"), row);
     m_stop->setObjectName(QStringLiteral("ConsoleStop"));
-    m_stop->setToolTip(tr("Stop NodeBuilder (Alt+S)"));
+    m_stop->setToolTip(QStringLiteral("Stop NodeBuilder (Alt+S)"));
     m_stop->setEnabled(false);
     connect(m_stop, &QPushButton::clicked, this, &Console::Stop);
     auto* layout = new QHBoxLayout(row);

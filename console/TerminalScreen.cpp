@@ -314,11 +314,11 @@ void TerminalScreen::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TerminalScreen::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    QAction* copy = menu.addAction(tr("&Copy"), this, &TerminalScreen::Copy);
+    QAction* copy = menu.addAction(QStringLiteral("&Copy"), this, &TerminalScreen::Copy);
     copy->setEnabled(HasSelection());
-    menu.addAction(tr("&Paste"), this, &TerminalScreen::Paste);
+    menu.addAction(QStringLiteral("&Paste"), this, &TerminalScreen::Paste);
     menu.addSeparator();
-    menu.addAction(tr("Select &All"), this, &TerminalScreen::SelectAll);
+    menu.addAction(QStringLiteral("Select &All"), this, &TerminalScreen::SelectAll);
     if (!actions().isEmpty()) {
         menu.addSeparator();
         menu.addActions(actions());
