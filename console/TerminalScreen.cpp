@@ -3,9 +3,10 @@
 // each change counted in the model's generation. Nothing is drawn then. The first bytes after a refresh start
 // the refresh timer; when it fires, the viewport follows what changed (the end of the output, or the lines the
 // user scrolled back to as the scrollback drops its oldest), and its change callback sets the scroll bar and
-// redraws. The viewport owns what shows and what is selected: the scroll bar mirrors it and moving the bar
-// scrolls it; the mouse selects through it; keys go to the key map, which types them into the model, and the
-// model's output (what a key encodes, answers to queries) leaves as Typed.
+// asks for a repaint, which the painter draws from the viewport. The viewport owns what shows and what is
+// selected: the scroll bar mirrors it and moving the bar scrolls it; the mouse selects through it. Keys go to
+// the key map, which types them into the model; the model's output (what a key encodes, answers to queries)
+// leaves as Typed.
 #include "TerminalScreen.h"
 
 #include "TerminalAccessible.h"
@@ -15,7 +16,6 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -27,37 +27,16 @@
 
 namespace vantrel {
 
-namespace {
-
-// A console's colours: light grey on black.
-const QColor kDefaultForeground(192, 192, 192);
-const QColor kDefaultBackground(0, 0, 0);
-
-QColor ColourOf(const TerminalModel& model, std::uint8_t colour, const QColor& fallback) {
-    return colour == TerminalCell::kDefaultColour ? fallback : QColor::fromRgb(model.Colour(colour));
-}
-
-} // namespace
-
 TerminalScreen::TerminalScreen(QWidget* parent)
-    : QAbstractScrollArea(parent), m_model(kRows, kColumns, kScrollbackLines),
-      m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
+    : QAbstractScrollArea(parent), m_model(kRows, kColumns, kScrollbackLines) {
     InstallTerminalAccessibleFactory();
     setObjectName(QStringLiteral("ConsoleScreen"));
-    m_font.setStyleHint(QFont::TypeWriter);
-    m_font.setFixedPitch(true);
-    // A fixed-pitch font's advance need not be a whole number of pixels; rounding it would let a line's text
-    // drift off the grid that the cursor, the selection and the colours are drawn on.
-    const QFontMetricsF metrics(m_font);
-    m_cellWidth = std::max(1.0, metrics.horizontalAdvance(QLatin1Char('M')));
-    m_cellHeight = std::max(1, qCeil(metrics.height()));
-    m_ascent = qRound(metrics.ascent());
     viewport()->setCursor(Qt::IBeamCursor);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    horizontalScrollBar()->setSingleStep(qCeil(m_cellWidth));
+    horizontalScrollBar()->setSingleStep(qCeil(m_painter.CellWidth()));
     verticalScrollBar()->setPageStep(kRows);
     m_viewport.SetRows(VisibleRows());
     m_viewport.SetChanged([this] { ShowViewport(); });
@@ -108,9 +87,9 @@ QString TerminalScreen::SelectedText() const {
 }
 
 QRect TerminalScreen::CellRect(TerminalPlace place) const {
-    const int x = qRound(place.column * m_cellWidth) - horizontalScrollBar()->value();
-    const QPoint topLeft = viewport()->mapTo(this, QPoint(x, m_viewport.RowOf(place.line) * m_cellHeight));
-    return {topLeft, QSize(qCeil(m_cellWidth), m_cellHeight)};
+    const int x = qRound(place.column * m_painter.CellWidth()) - horizontalScrollBar()->value();
+    const QPoint topLeft = viewport()->mapTo(this, QPoint(x, m_viewport.RowOf(place.line) * m_painter.CellHeight()));
+    return {topLeft, QSize(qCeil(m_painter.CellWidth()), m_painter.CellHeight())};
 }
 
 TerminalPlace TerminalScreen::PlaceAt(const QPoint& point) const {
@@ -132,8 +111,8 @@ void TerminalScreen::Paste() {
 
 QSize TerminalScreen::sizeHint() const {
     const int frame = 2 * frameWidth();
-    return {qCeil(kColumns * m_cellWidth) + verticalScrollBar()->sizeHint().width() + frame,
-            kRows * m_cellHeight + frame};
+    return {qCeil(kColumns * m_painter.CellWidth()) + verticalScrollBar()->sizeHint().width() + frame,
+            kRows * m_painter.CellHeight() + frame};
 }
 
 void TerminalScreen::ShowViewport() {
@@ -146,10 +125,10 @@ void TerminalScreen::ShowViewport() {
 
 void TerminalScreen::FitToViewport() {
     const QSize area = viewport()->size();
-    const int columns = std::clamp(static_cast<int>(area.width() / m_cellWidth), kColumns, kMostColumns);
-    const int rows = std::clamp(area.height() / m_cellHeight, kFewestRows, kMostRows);
+    const int columns = std::clamp(static_cast<int>(area.width() / m_painter.CellWidth()), kColumns, kMostColumns);
+    const int rows = std::clamp(area.height() / m_painter.CellHeight(), kFewestRows, kMostRows);
     QScrollBar* across = horizontalScrollBar();
-    across->setRange(0, std::max(0, qCeil(columns * m_cellWidth) - area.width()));
+    across->setRange(0, std::max(0, qCeil(columns * m_painter.CellWidth()) - area.width()));
     across->setPageStep(area.width());
     verticalScrollBar()->setPageStep(rows);
     if (columns == m_model.Columns() && rows == m_model.Rows() && !m_model.ResizeWaits()) {
@@ -166,11 +145,11 @@ void TerminalScreen::FitToViewport() {
 
 TerminalPlace TerminalScreen::PlaceInViewport(const QPoint& point) const {
     const qreal x = point.x() + horizontalScrollBar()->value();
-    return m_viewport.PlaceAt(point.y() / m_cellHeight, qFloor(x / m_cellWidth + 0.5));
+    return m_viewport.PlaceAt(point.y() / m_painter.CellHeight(), qFloor(x / m_painter.CellWidth() + 0.5));
 }
 
 int TerminalScreen::VisibleRows() const {
-    return std::max(1, viewport()->height() / m_cellHeight);
+    return std::max(1, viewport()->height() / m_painter.CellHeight());
 }
 
 void TerminalScreen::CopyTo(QClipboard::Mode mode) const {
@@ -185,83 +164,7 @@ void TerminalScreen::PasteFrom(QClipboard::Mode mode) {
 
 void TerminalScreen::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), kDefaultBackground);
-    painter.setFont(m_font);
-    painter.translate(-horizontalScrollBar()->value(), 0);
-    const std::size_t first = m_viewport.First();
-    const int rows = m_viewport.Rows() + 1; // the last one may show in part
-    for (int row = 0; row < rows; ++row) {
-        const std::size_t index = first + static_cast<std::size_t>(row);
-        if (index < m_model.LineCount()) {
-            PaintLine(painter, index, row * m_cellHeight);
-        }
-    }
-    const int cursorRow = m_viewport.RowOf(CursorLine(m_model));
-    if (m_model.CursorVisible() && cursorRow >= 0 && cursorRow < rows) {
-        const QRectF cell(m_model.CursorColumn() * m_cellWidth, cursorRow * m_cellHeight, m_cellWidth, m_cellHeight);
-        if (hasFocus()) {
-            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            painter.fillRect(cell, Qt::white);
-        } else {
-            painter.setPen(kDefaultForeground);
-            // Half a pixel in, so the one-pixel outline lies inside the cell.
-            constexpr qreal kInset = 0.5;
-            painter.drawRect(cell.adjusted(kInset, kInset, -kInset, -kInset));
-        }
-    }
-}
-
-void TerminalScreen::PaintLine(QPainter& painter, std::size_t index, int y) const {
-    const TerminalLine& cells = m_model.Line(index);
-    const TerminalSelection& selection = m_viewport.Selection();
-    const int columns = LineWidth(cells);
-    int column = 0;
-    while (column < columns) {
-        // A run of cells drawn alike; a double-width character is a run of its own, so the grid holds.
-        const TerminalCell& first = cells[static_cast<std::size_t>(column)];
-        const bool selected = selection.Contains(index, column);
-        int end = column + std::max(first.Width(), 1);
-        QString text;
-        text.reserve(columns - column);
-        const auto append = [this, &text](const TerminalCell& cell) {
-            // Most cells hold one character of the Basic Multilingual Plane and no marks: no conversion needed.
-            if (cell.marks == TerminalCell::kNoMarks && !QChar::requiresSurrogates(cell.ch)) {
-                text.append(QChar(static_cast<char16_t>(cell.ch)));
-            } else {
-                text.append(FromUtf32(m_model.CellText(cell)));
-            }
-        };
-        append(first.ch == 0 ? TerminalCell{} : first);
-        while (first.Width() == 1 && end < columns) {
-            const TerminalCell& next = cells[static_cast<std::size_t>(end)];
-            if (next.Width() != 1 || next.fg != first.fg || next.bg != first.bg || next.attrs != first.attrs ||
-                selection.Contains(index, end) != selected) {
-                break;
-            }
-            append(next);
-            ++end;
-        }
-        QColor foreground = ColourOf(m_model, first.fg, kDefaultForeground);
-        QColor background = ColourOf(m_model, first.bg, kDefaultBackground);
-        if (((first.attrs & TerminalCell::kReverse) != 0) != selected) {
-            std::swap(foreground, background);
-        }
-        const QRectF area(column * m_cellWidth, y, (end - column) * m_cellWidth, m_cellHeight);
-        if (background != kDefaultBackground) {
-            painter.fillRect(area, background);
-        }
-        if (!text.trimmed().isEmpty()) {
-            QFont font = m_font;
-            font.setBold((first.attrs & TerminalCell::kBold) != 0);
-            font.setItalic((first.attrs & TerminalCell::kItalic) != 0);
-            font.setUnderline((first.attrs & TerminalCell::kUnderline) != 0);
-            font.setStrikeOut((first.attrs & TerminalCell::kStrike) != 0);
-            painter.setFont(font);
-            painter.setPen(foreground);
-            painter.drawText(QPointF(area.left(), y + m_ascent), text);
-        }
-        column = end;
-    }
+    m_painter.Paint(painter, viewport()->rect(), horizontalScrollBar()->value(), m_viewport, hasFocus());
 }
 
 void TerminalScreen::keyPressEvent(QKeyEvent* event) {

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "TerminalModel.h"
+#include "TerminalPainter.h"
 #include "TerminalViewport.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QClipboard>
-#include <QFont>
 #include <QTimer>
 
 namespace vantrel {
@@ -44,7 +44,9 @@ public:
     [[nodiscard]] const TerminalViewport& Viewport() const { return m_viewport; }
     [[nodiscard]] TerminalViewport& Viewport() { return m_viewport; }
     // A character cell's size in pixels: the viewport holds as many as fit.
-    [[nodiscard]] QSizeF CellSize() const { return {m_cellWidth, static_cast<qreal>(m_cellHeight)}; }
+    [[nodiscard]] QSizeF CellSize() const {
+        return {m_painter.CellWidth(), static_cast<qreal>(m_painter.CellHeight())};
+    }
     // The terminal's text (TerminalText): the screen's rows; the scrollback and the screen; the selection's.
     [[nodiscard]] QString ScreenText() const;
     [[nodiscard]] QString Text() const;
@@ -88,14 +90,10 @@ private:
     [[nodiscard]] int VisibleRows() const;
     void CopyTo(QClipboard::Mode mode) const;
     void PasteFrom(QClipboard::Mode mode);
-    void PaintLine(QPainter& painter, std::size_t index, int y) const;
 
     TerminalModel m_model;
     TerminalViewport m_viewport{m_model};
-    QFont m_font;
-    qreal m_cellWidth{};
-    int m_cellHeight{};
-    int m_ascent{};
+    TerminalPainter m_painter;
     QTimer m_refresh;
     QTimer m_fit;
 };
