@@ -102,7 +102,7 @@ bool TypeInto(TerminalModel& model, const QKeyEvent& event) {
     if (const KeyRow row = TerminalKeyFor(key); row.key != TerminalKey::None) {
         model.TypeKey(row.key, terminalModifiers | row.modifiers);
     } else if (modifiers.testFlag(Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) {
-        // Ctrl and a letter send the letter's control code whatever the layout's text for it (none, often).
+        // Ctrl and a letter go as the letter with Ctrl, whatever text the keyboard layout made of them.
         model.TypeCharacter(U'a' + static_cast<char32_t>(key - Qt::Key_A), terminalModifiers);
     } else if (!event.text().isEmpty()) {
         // The text already carries Shift; Alt is sent as the escape in front of it.

@@ -43,17 +43,17 @@ public:
     [[nodiscard]] const TerminalModel& Model() const { return m_model; }
     [[nodiscard]] const TerminalViewport& Viewport() const { return m_viewport; }
     [[nodiscard]] TerminalViewport& Viewport() { return m_viewport; }
-    // A character cell's size in pixels: the viewport holds as many as fit.
+    // A character cell's size in pixels: the widget's viewport holds as many as fit.
     [[nodiscard]] QSizeF CellSize() const {
         return {m_painter.CellWidth(), static_cast<qreal>(m_painter.CellHeight())};
     }
-    // The terminal's text (TerminalText): the screen's rows; the scrollback and the screen; the selection's.
+    // The terminal's text (TerminalText): of the screen's rows; of the scrollback and the screen; selected.
     [[nodiscard]] QString ScreenText() const;
     [[nodiscard]] QString Text() const;
     [[nodiscard]] QString SelectedText() const;
     [[nodiscard]] bool HasSelection() const;
 
-    // A cell boundary's rectangle of one cell, and the boundary nearest a point, in widget coordinates.
+    // The rectangle of the cell that starts at a place, and the place nearest a point, in widget coordinates.
     [[nodiscard]] QRect CellRect(TerminalPlace place) const;
     [[nodiscard]] TerminalPlace PlaceAt(const QPoint& point) const;
 
