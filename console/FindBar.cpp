@@ -80,7 +80,7 @@ void FindBar::Find(From from) {
     if (needle.isEmpty()) {
         return;
     }
-    TerminalViewport& view = m_screen->Viewport();
+    TerminalViewport& view = m_screen->View();
     const QString text = m_screen->Text();
     const bool shown = view.Selection().HasSelection();
     const qsizetype start = view.SelectionOffsets().first;

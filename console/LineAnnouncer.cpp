@@ -68,7 +68,7 @@ LineAnnouncer::LineAnnouncer(TerminalScreen* screen) : QObject(screen), m_screen
 
 void LineAnnouncer::Heard() {
     if (!CurrentListener().listening()) {
-        m_next = std::max(m_next, CursorLine(m_screen->Viewport().Model()));
+        m_next = std::max(m_next, CursorLine(m_screen->View().Model()));
         return;
     }
     Schedule();
@@ -110,7 +110,7 @@ bool LineAnnouncer::IsProgressStep(std::uint64_t line, const QString& text) cons
 
 void LineAnnouncer::Say(bool wholeCursorLine) {
     m_timer.stop();
-    const TerminalModel& model = m_screen->Viewport().Model();
+    const TerminalModel& model = m_screen->View().Model();
     const std::uint64_t cursorLine = CursorLine(model);
     const std::uint64_t first = std::max(m_next, model.Dropped());
     const std::uint64_t end = std::max(m_next, wholeCursorLine ? cursorLine + 1 : cursorLine);

@@ -12,7 +12,7 @@ TerminalScreen* TerminalAccessible::Screen() const {
 }
 
 TerminalViewport& TerminalAccessible::View() const {
-    return Screen()->Viewport();
+    return Screen()->View();
 }
 
 QAccessible::State TerminalAccessible::state() const {

@@ -1,9 +1,9 @@
 // How the screen's pieces fit. Feed hands a program's bytes to the model at once: libvterm reads them and calls
 // the model back (TerminalModelCallbacks) to write cells, scroll rows into the scrollback and move the cursor,
 // each change counted in the model's generation. Nothing is drawn then. The first bytes after a refresh start
-// the refresh timer; when it fires, the viewport follows what changed (the end of the output, or the lines the
-// user scrolled back to as the scrollback drops its oldest), and its change callback sets the scroll bar and
-// asks for a repaint, which the painter draws from the viewport. The viewport owns what shows and what is
+// the refresh timer; when it fires, the view (TerminalViewport) follows what changed (the end of the output, or
+// the lines the user scrolled back to as the scrollback drops its oldest), and its change callback sets the
+// scroll bar and asks for a repaint, which the painter draws from the view. The view owns what shows and what is
 // selected: the scroll bar mirrors it and moving the bar scrolls it; the mouse selects through it. Keys go to
 // the key map, which types them into the model; the model's output (what a key encodes, answers to queries)
 // leaves as Typed.
@@ -38,10 +38,10 @@ TerminalScreen::TerminalScreen(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     horizontalScrollBar()->setSingleStep(qCeil(m_painter.CellWidth()));
     verticalScrollBar()->setPageStep(kRows);
-    m_viewport.SetRows(VisibleRows());
-    m_viewport.SetChanged([this] { ShowViewport(); });
+    m_view.SetRows(VisibleRows());
+    m_view.SetChanged([this] { ShowView(); });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this](int first) { m_viewport.ScrollTo(static_cast<std::size_t>(first)); });
+            [this](int first) { m_view.ScrollTo(static_cast<std::size_t>(first)); });
     m_model.SetOutput(
         [this](const char* bytes, std::size_t size) { emit Typed(QByteArray(bytes, static_cast<qsizetype>(size))); });
     m_refresh.setSingleShot(true);
@@ -61,12 +61,12 @@ void TerminalScreen::Feed(const QByteArray& bytes) {
 
 void TerminalScreen::Refresh() {
     m_refresh.stop();
-    m_viewport.Follow();
+    m_view.Follow();
 }
 
 void TerminalScreen::Clear() {
     m_model.Reset();
-    m_viewport.Selection().Clear();
+    m_view.Selection().Clear();
     Refresh();
 }
 
@@ -79,16 +79,16 @@ QString TerminalScreen::Text() const {
 }
 
 bool TerminalScreen::HasSelection() const {
-    return m_viewport.Selection().HasSelection();
+    return m_view.Selection().HasSelection();
 }
 
 QString TerminalScreen::SelectedText() const {
-    return FromUtf32(m_viewport.Selection().Text());
+    return FromUtf32(m_view.Selection().Text());
 }
 
 QRect TerminalScreen::CellRect(TerminalPlace place) const {
     const int x = qRound(place.column * m_painter.CellWidth()) - horizontalScrollBar()->value();
-    const QPoint topLeft = viewport()->mapTo(this, QPoint(x, m_viewport.RowOf(place.line) * m_painter.CellHeight()));
+    const QPoint topLeft = viewport()->mapTo(this, QPoint(x, m_view.RowOf(place.line) * m_painter.CellHeight()));
     return {topLeft, QSize(qCeil(m_painter.CellWidth()), m_painter.CellHeight())};
 }
 
@@ -97,7 +97,7 @@ TerminalPlace TerminalScreen::PlaceAt(const QPoint& point) const {
 }
 
 void TerminalScreen::SelectAll() {
-    m_viewport.Selection().SelectAll();
+    m_view.Selection().SelectAll();
 }
 
 void TerminalScreen::Copy() const {
@@ -106,7 +106,7 @@ void TerminalScreen::Copy() const {
 
 void TerminalScreen::Paste() {
     PasteFrom(QClipboard::Clipboard);
-    m_viewport.ScrollToBottom();
+    m_view.ScrollToBottom();
 }
 
 QSize TerminalScreen::sizeHint() const {
@@ -115,10 +115,10 @@ QSize TerminalScreen::sizeHint() const {
             kRows * m_painter.CellHeight() + frame};
 }
 
-void TerminalScreen::ShowViewport() {
-    // Read first: a shorter range moves the bar, and the bar the viewport, before the bar is set.
-    const auto first = static_cast<int>(m_viewport.First());
-    verticalScrollBar()->setRange(0, static_cast<int>(m_viewport.Bottom()));
+void TerminalScreen::ShowView() {
+    // Read first: a shorter range moves the bar, and the bar the view, before the bar is set.
+    const auto first = static_cast<int>(m_view.First());
+    verticalScrollBar()->setRange(0, static_cast<int>(m_view.Bottom()));
     verticalScrollBar()->setValue(first);
     viewport()->update();
 }
@@ -134,18 +134,20 @@ void TerminalScreen::FitToViewport() {
     if (columns == m_model.Columns() && rows == m_model.Rows() && !m_model.ResizeWaits()) {
         return;
     }
-    const bool atBottom = m_viewport.AtBottom();
+    const bool atBottom = m_view.AtBottom();
     m_model.Resize(rows, columns);
     emit Resized(columns, rows);
     Refresh();
     if (atBottom) {
-        m_viewport.ScrollToBottom();
+        m_view.ScrollToBottom();
     }
 }
 
 TerminalPlace TerminalScreen::PlaceInViewport(const QPoint& point) const {
     const qreal x = point.x() + horizontalScrollBar()->value();
-    return m_viewport.PlaceAt(point.y() / m_painter.CellHeight(), qFloor(x / m_painter.CellWidth() + 0.5));
+    // A point within a cell goes to the nearer of the cell's two boundaries.
+    constexpr qreal kHalf = 0.5;
+    return m_view.PlaceAt(point.y() / m_painter.CellHeight(), qFloor(x / m_painter.CellWidth() + kHalf));
 }
 
 int TerminalScreen::VisibleRows() const {
@@ -164,7 +166,7 @@ void TerminalScreen::PasteFrom(QClipboard::Mode mode) {
 
 void TerminalScreen::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(viewport());
-    m_painter.Paint(painter, viewport()->rect(), horizontalScrollBar()->value(), m_viewport, hasFocus());
+    m_painter.Paint(painter, viewport()->rect(), horizontalScrollBar()->value(), m_view, hasFocus());
 }
 
 void TerminalScreen::keyPressEvent(QKeyEvent* event) {
@@ -188,12 +190,12 @@ void TerminalScreen::keyPressEvent(QKeyEvent* event) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    m_viewport.ScrollToBottom();
+    m_view.ScrollToBottom();
 }
 
 void TerminalScreen::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        m_viewport.Selection().Start(PlaceInViewport(event->position().toPoint()));
+        m_view.Selection().Start(PlaceInViewport(event->position().toPoint()));
     } else if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
         PasteFrom(QClipboard::Selection);
     }
@@ -201,7 +203,7 @@ void TerminalScreen::mousePressEvent(QMouseEvent* event) {
 
 void TerminalScreen::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons().testFlag(Qt::LeftButton)) {
-        m_viewport.Selection().Extend(PlaceInViewport(event->position().toPoint()));
+        m_view.Selection().Extend(PlaceInViewport(event->position().toPoint()));
     }
 }
 
@@ -212,7 +214,7 @@ void TerminalScreen::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TerminalScreen::mouseDoubleClickEvent(QMouseEvent* event) {
-    m_viewport.Selection().SelectWord(PlaceInViewport(event->position().toPoint()));
+    m_view.Selection().SelectWord(PlaceInViewport(event->position().toPoint()));
 }
 
 void TerminalScreen::contextMenuEvent(QContextMenuEvent* event) {
@@ -235,7 +237,7 @@ bool TerminalScreen::focusNextPrevChild(bool /*next*/) {
 
 void TerminalScreen::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    m_viewport.SetRows(VisibleRows());
+    m_view.SetRows(VisibleRows());
     // A dragged edge sends a resize an event-loop turn; the terminal, and the program on it, take the last.
     m_fit.start();
 }

@@ -41,8 +41,9 @@ public:
     void Clear();
 
     [[nodiscard]] const TerminalModel& Model() const { return m_model; }
-    [[nodiscard]] const TerminalViewport& Viewport() const { return m_viewport; }
-    [[nodiscard]] TerminalViewport& Viewport() { return m_viewport; }
+    // What shows of the model and what is selected there; not the widget's viewport(), the area it draws in.
+    [[nodiscard]] const TerminalViewport& View() const { return m_view; }
+    [[nodiscard]] TerminalViewport& View() { return m_view; }
     // A character cell's size in pixels: the widget's viewport holds as many as fit.
     [[nodiscard]] QSizeF CellSize() const {
         return {m_painter.CellWidth(), static_cast<qreal>(m_painter.CellHeight())};
@@ -81,8 +82,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Sets the scroll bar to what the viewport shows, and redraws.
-    void ShowViewport();
+    // Sets the scroll bar to what the view shows, and redraws.
+    void ShowView();
     // Gives the terminal the columns and rows that fit the viewport.
     void FitToViewport();
     // Mouse events come in the viewport's coordinates.
@@ -92,7 +93,7 @@ private:
     void PasteFrom(QClipboard::Mode mode);
 
     TerminalModel m_model;
-    TerminalViewport m_viewport{m_model};
+    TerminalViewport m_view{m_model};
     TerminalPainter m_painter;
     QTimer m_refresh;
     QTimer m_fit;

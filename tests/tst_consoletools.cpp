@@ -282,7 +282,7 @@ void TestConsoleTools::findSelectsAndShowsTheMatch() {
     QCOMPARE(console.findChild<QLabel*>(QStringLiteral("ConsoleFindStatus"))->text(), status);
     QCOMPARE(screen->HasSelection(), line >= 0);
     if (line >= 0) {
-        const int start = screen->Viewport().SelectionOffsets().first;
+        const int start = screen->View().SelectionOffsets().first;
         QCOMPARE(screen->SelectedText().toLower(), needle.toLower());
         QCOMPARE(screen->Text().left(start).count(u'\n'), line);
         QVERIFY(screen->viewport()->geometry().contains(screen->CellRect(PlaceOf(screen->Model(), start)).center()));
