@@ -1,3 +1,8 @@
+// How a run fits together. The pseudo-terminal's reads go both to the screen, which feeds its terminal model at
+// once and shows the change at its next refresh, and to the line announcer, which reads the same model for what
+// a screen reader is to hear. What the screen types, and each size it takes, go back to the pseudo-terminal.
+// When NodeBuilder has ended, the console writes its own last line into the model as a program would, so that
+// line is shown, selected, found, saved and announced as the rest.
 #include "Console.h"
 
 #include "AccessibleRoles.h"
@@ -8,6 +13,7 @@
 #include "PseudoTerminal.h"
 #include "SaveOutput.h"
 #include "TerminalScreen.h"
+#include "TerminalText.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -28,7 +34,7 @@ Console::Console(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_QuitOnClose, false);
     InstallAccessibleRoles(&staticMetaObject);
     m_screen = new TerminalScreen(this);
-    m_screen->setAccessibleName(tr("NodeBuilder's output"));
+    m_screen->setAccessibleName(QStringLiteral("NodeBuilder's output"));
     m_announcer = new LineAnnouncer(m_screen);
     m_findBar = new FindBar(m_screen, this);
     m_findBar->hide();
@@ -43,27 +49,28 @@ Console::Console(QWidget* parent) : QWidget(parent, Qt::Window) {
 // Tab belongs to NodeBuilder, so the keyboard reaches Stop by its underlined letter (Alt+S), and Find and
 // Save by shortcuts that a terminal leaves to its window (Ctrl+Shift+F, Ctrl+Shift+S).
 QWidget* Console::CreateButtons() {
-    auto* find = new QAction(tr("&Find…"), m_screen);
+    auto* find = new QAction(QStringLiteral("&Find…"), m_screen);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     connect(find, &QAction::triggered, this, &Console::OpenFind);
-    auto* save = new QAction(tr("Save &output…"), m_screen);
+    auto* save = new QAction(QStringLiteral("Save &output…"), m_screen);
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     connect(save, &QAction::triggered, this, &Console::SaveOutputAs);
     m_screen->addActions({find, save});
 
     auto* row = new QWidget(this);
-    auto* findButton = new QPushButton(tr("Find…"), row);
+    auto* findButton = new QPushButton(QStringLiteral("Find…"), row);
     findButton->setObjectName(QStringLiteral("ConsoleFind"));
-    findButton->setToolTip(tr("Find in the output (%1)").arg(find->shortcut().toString(QKeySequence::NativeText)));
+    findButton->setToolTip(
+        QStringLiteral("Find in the output (%1)").arg(find->shortcut().toString(QKeySequence::NativeText)));
     connect(findButton, &QPushButton::clicked, find, &QAction::trigger);
-    auto* saveButton = new QPushButton(tr("Save output…"), row);
+    auto* saveButton = new QPushButton(QStringLiteral("Save output…"), row);
     saveButton->setObjectName(QStringLiteral("ConsoleSave"));
     saveButton->setToolTip(
-        tr("Save the output as a text file (%1)").arg(save->shortcut().toString(QKeySequence::NativeText)));
+        QStringLiteral("Save the output as a text file (%1)").arg(save->shortcut().toString(QKeySequence::NativeText)));
     connect(saveButton, &QPushButton::clicked, save, &QAction::trigger);
-    m_stop = new QPushButton(tr("&Stop"), row);
+    m_stop = new QPushButton(QStringLiteral("&Stop"), row);
     m_stop->setObjectName(QStringLiteral("ConsoleStop"));
-    m_stop->setToolTip(tr("Stop NodeBuilder (Alt+S)"));
+    m_stop->setToolTip(QStringLiteral("Stop NodeBuilder (Alt+S)"));
     m_stop->setEnabled(false);
     connect(m_stop, &QPushButton::clicked, this, &Console::Stop);
     auto* layout = new QHBoxLayout(row);
@@ -133,8 +140,22 @@ void Console::ShowStarted(const QString& program) {
 void Console::ShowEnd(const RunOutcome& outcome) {
     const OutcomeWords words = WordsFor(outcome);
     setWindowTitle(QStringLiteral("%1 - %2").arg(words.title, m_program));
-    m_screen->AppendNotice(words.line);
+    WriteEndLine(words.line);
     m_announcer->Flush();
+}
+
+void Console::WriteEndLine(const QString& text) {
+    // A soft reset first, so whatever modes NodeBuilder left (colours, origin, a scroll region, the alternate
+    // screen) do not change the console's own line. That line goes below NodeBuilder's last one, wherever the
+    // cursor was left: a bare carriage return leaves it at the start of that last line.
+    m_screen->Feed("\x1b[!p");
+    const TerminalModel& model = m_screen->Model();
+    const auto rows =
+        static_cast<int>(TextLineCount(model, model.ScrollbackSize(), static_cast<std::size_t>(model.Rows())));
+    QByteArray bytes = rows == 0 ? QByteArray("\x1b[H") : "\x1b[" + QByteArray::number(rows) + ";1H\r\n";
+    bytes += "\x1b[7m" + text.toUtf8() + "\x1b[0m\x1b[?25l";
+    m_screen->Feed(bytes);
+    m_screen->Refresh();
 }
 
 void Console::closeEvent(QCloseEvent* event) {

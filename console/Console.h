@@ -46,6 +46,8 @@ private:
     QWidget* CreateButtons();
     void ShowStarted(const QString& program);
     void ShowEnd(const RunOutcome& outcome);
+    // Writes a line of the console's own below what NodeBuilder wrote, and hides the cursor.
+    void WriteEndLine(const QString& text);
     // Asks, then hangs NodeBuilder up; true once it is being stopped, by this or an earlier request.
     bool StartStopping(StopBy by);
     [[nodiscard]] bool AskToStop(StopBy by);

@@ -12,18 +12,18 @@ namespace vantrel {
 
 FindBar::FindBar(TerminalScreen* screen, QWidget* parent) : QWidget(parent), m_screen(screen) {
     setObjectName(QStringLiteral("ConsoleFindBar"));
-    auto* label = new QLabel(tr("Find:"), this);
+    auto* label = new QLabel(QStringLiteral("Find:"), this);
     m_field = new QLineEdit(this);
     m_field->setObjectName(QStringLiteral("ConsoleFindText"));
     m_field->installEventFilter(this);
     label->setBuddy(m_field);
-    auto* previous = new QPushButton(tr("&Previous"), this);
+    auto* previous = new QPushButton(QStringLiteral("&Previous"), this);
     previous->setObjectName(QStringLiteral("ConsoleFindPrevious"));
-    auto* next = new QPushButton(tr("&Next"), this);
+    auto* next = new QPushButton(QStringLiteral("&Next"), this);
     next->setObjectName(QStringLiteral("ConsoleFindNext"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("ConsoleFindStatus"));
-    auto* close = new QPushButton(tr("Close"), this);
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("ConsoleFindClose"));
     for (QPushButton* button : {previous, next, close}) {
         button->setAutoDefault(false);
@@ -80,31 +80,32 @@ void FindBar::Find(From from) {
     if (needle.isEmpty()) {
         return;
     }
+    TerminalViewport& view = m_screen->View();
     const QString text = m_screen->Text();
-    const bool shown = m_screen->HasSelection();
-    const qsizetype start = m_screen->SelectionOffsets().first;
+    const bool shown = view.Selection().HasSelection();
+    const qsizetype start = view.SelectionOffsets().first;
     qsizetype at = -1;
     if (from == From::Before) {
         at = shown && start > 0 ? text.lastIndexOf(needle, start - 1, Qt::CaseInsensitive) : -1;
         if (at < 0) {
             at = text.lastIndexOf(needle, text.size(), Qt::CaseInsensitive);
-            m_status->setText(shown && at >= 0 ? tr("Continued from the bottom") : QString());
+            m_status->setText(shown && at >= 0 ? QStringLiteral("Continued from the bottom") : QString());
         }
     } else {
         const qsizetype origin = !shown ? 0 : from == From::Here ? start : start + 1;
         at = text.indexOf(needle, origin, Qt::CaseInsensitive);
         if (at < 0) {
             at = text.indexOf(needle, 0, Qt::CaseInsensitive);
-            m_status->setText(origin > 0 && at >= 0 ? tr("Continued from the top") : QString());
+            m_status->setText(origin > 0 && at >= 0 ? QStringLiteral("Continued from the top") : QString());
         }
     }
     if (at < 0) {
-        m_status->setText(tr("Not found"));
-        m_screen->SetSelectionOffsets(0, 0);
+        m_status->setText(QStringLiteral("Not found"));
+        view.SelectOffsets(0, 0);
         return;
     }
-    m_screen->SetSelectionOffsets(static_cast<int>(at), static_cast<int>(at + needle.size()));
-    m_screen->ShowOffset(static_cast<int>(at));
+    view.SelectOffsets(static_cast<int>(at), static_cast<int>(at + needle.size()));
+    view.ShowOffset(static_cast<int>(at));
 }
 
 void FindBar::Close() {

@@ -1,7 +1,8 @@
 #include "LineAnnouncer.h"
 
 #include "TerminalScreen.h"
-#include "TerminalSelection.h"
+#include "TerminalStrings.h"
+#include "TerminalText.h"
 
 #include <QAccessible>
 #include <QStringList>
@@ -24,17 +25,12 @@ AnnouncementListener& CurrentListener() {
     return listener;
 }
 
-std::uint64_t CursorLine(const TerminalModel& model) {
-    return model.Dropped() + model.ScrollbackSize() + static_cast<std::uint64_t>(model.CursorRow());
-}
-
-QString LineText(const TerminalModel& model, std::uint64_t line) {
-    const std::uint64_t index = line - model.Dropped();
-    if (line < model.Dropped() || index >= model.LineCount()) {
+// A line numbered for good, empty once it has left the scrollback.
+QString TextOfKeptLine(const TerminalModel& model, std::uint64_t line) {
+    if (line < model.Dropped() || line - model.Dropped() >= model.LineCount()) {
         return {};
     }
-    const std::u32string text = model.LineText(static_cast<std::size_t>(index));
-    return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+    return FromUtf32(TextOfLine(model, static_cast<std::size_t>(line - model.Dropped())));
 }
 
 // The number just before the line's last "%", as a progress line shows how far it has come.
@@ -72,7 +68,7 @@ LineAnnouncer::LineAnnouncer(TerminalScreen* screen) : QObject(screen), m_screen
 
 void LineAnnouncer::Heard() {
     if (!CurrentListener().listening()) {
-        m_next = std::max(m_next, CursorLine(m_screen->Model()));
+        m_next = std::max(m_next, CursorLine(m_screen->View().Model()));
         return;
     }
     Schedule();
@@ -114,7 +110,7 @@ bool LineAnnouncer::IsProgressStep(std::uint64_t line, const QString& text) cons
 
 void LineAnnouncer::Say(bool wholeCursorLine) {
     m_timer.stop();
-    const TerminalModel& model = m_screen->Model();
+    const TerminalModel& model = m_screen->View().Model();
     const std::uint64_t cursorLine = CursorLine(model);
     const std::uint64_t first = std::max(m_next, model.Dropped());
     const std::uint64_t end = std::max(m_next, wholeCursorLine ? cursorLine + 1 : cursorLine);
@@ -127,7 +123,7 @@ void LineAnnouncer::Say(bool wholeCursorLine) {
     // Lines that left the scrollback before their turn count among the rest.
     std::uint64_t more = first - m_next;
     for (std::uint64_t line = first; line < cursorLine; ++line) {
-        const QString text = LineText(model, line);
+        const QString text = TextOfKeptLine(model, line);
         if (text.isEmpty() || (line == m_progressLine && text == m_progressText)) {
             continue;
         }
@@ -141,7 +137,7 @@ void LineAnnouncer::Say(bool wholeCursorLine) {
     if (more > 0) {
         said.append(more == 1 ? QStringLiteral("1 more line") : QStringLiteral("%1 more lines").arg(more));
     }
-    const QString current = cursorLine >= m_next ? LineText(model, cursorLine) : QString();
+    const QString current = cursorLine >= m_next ? TextOfKeptLine(model, cursorLine) : QString();
     if (!current.isEmpty() && (wholeCursorLine || IsProgressStep(cursorLine, current))) {
         firstSaid = said.isEmpty() ? cursorLine : firstSaid;
         said.append(current);
@@ -152,7 +148,7 @@ void LineAnnouncer::Say(bool wholeCursorLine) {
     if (said.isEmpty()) {
         return;
     }
-    const int position = TerminalSelection(model).OffsetOf({firstSaid, 0});
+    const int position = OffsetOf(model, {firstSaid, 0});
     QAccessibleTextInsertEvent event(m_screen, position, said.join(u'\n'));
     CurrentListener().hear(event);
     m_sinceLast.restart();

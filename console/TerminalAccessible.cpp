@@ -1,6 +1,7 @@
 #include "TerminalAccessible.h"
 
 #include "TerminalScreen.h"
+#include "TerminalText.h"
 
 namespace vantrel {
 
@@ -8,6 +9,10 @@ TerminalAccessible::TerminalAccessible(TerminalScreen* screen) : QAccessibleWidg
 
 TerminalScreen* TerminalAccessible::Screen() const {
     return static_cast<TerminalScreen*>(widget());
+}
+
+TerminalViewport& TerminalAccessible::View() const {
+    return Screen()->View();
 }
 
 QAccessible::State TerminalAccessible::state() const {
@@ -27,33 +32,33 @@ void* TerminalAccessible::interface_cast(QAccessible::InterfaceType type) {
 
 void TerminalAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const {
     *startOffset = *endOffset = 0;
-    if (selectionIndex == 0 && Screen()->HasSelection()) {
-        std::tie(*startOffset, *endOffset) = Screen()->SelectionOffsets();
+    if (selectionIndex == 0 && View().Selection().HasSelection()) {
+        std::tie(*startOffset, *endOffset) = View().SelectionOffsets();
     }
 }
 
 int TerminalAccessible::selectionCount() const {
-    return Screen()->HasSelection() ? 1 : 0;
+    return View().Selection().HasSelection() ? 1 : 0;
 }
 
 void TerminalAccessible::addSelection(int startOffset, int endOffset) {
-    Screen()->SetSelectionOffsets(startOffset, endOffset);
+    View().SelectOffsets(startOffset, endOffset);
 }
 
 void TerminalAccessible::removeSelection(int selectionIndex) {
     if (selectionIndex == 0) {
-        Screen()->SetSelectionOffsets(0, 0);
+        View().SelectOffsets(0, 0);
     }
 }
 
 void TerminalAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
     if (selectionIndex == 0) {
-        Screen()->SetSelectionOffsets(startOffset, endOffset);
+        View().SelectOffsets(startOffset, endOffset);
     }
 }
 
 int TerminalAccessible::cursorPosition() const {
-    return Screen()->CursorOffset();
+    return CursorOffset(View().Model());
 }
 
 void TerminalAccessible::setCursorPosition(int /*position*/) {
@@ -69,16 +74,16 @@ int TerminalAccessible::characterCount() const {
 }
 
 QRect TerminalAccessible::characterRect(int offset) const {
-    const QRect rect = Screen()->CharacterRect(offset);
+    const QRect rect = Screen()->CellRect(PlaceOf(View().Model(), offset));
     return {Screen()->mapToGlobal(rect.topLeft()), rect.size()};
 }
 
 int TerminalAccessible::offsetAtPoint(const QPoint& point) const {
-    return Screen()->OffsetAt(Screen()->mapFromGlobal(point));
+    return OffsetOf(View().Model(), Screen()->PlaceAt(Screen()->mapFromGlobal(point)));
 }
 
 void TerminalAccessible::scrollToSubstring(int startIndex, int /*endIndex*/) {
-    Screen()->ShowOffset(startIndex);
+    View().ShowOffset(startIndex);
 }
 
 QString TerminalAccessible::attributes(int offset, int* startOffset, int* endOffset) const {

@@ -6,6 +6,7 @@
 namespace vantrel {
 
 class TerminalScreen;
+class TerminalViewport;
 
 // What a screen reader gets of a terminal screen: its scrollback and screen as one read-only text, with the
 // cursor and the selection, through Qt's accessibility interfaces.
@@ -35,6 +36,8 @@ public:
 
 private:
     [[nodiscard]] TerminalScreen* Screen() const;
+    // What shows and what is selected: what a reader's offsets and moves go to.
+    [[nodiscard]] TerminalViewport& View() const;
 };
 
 // Makes Qt's accessibility use TerminalAccessible for every TerminalScreen; installs it once.

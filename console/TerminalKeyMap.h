@@ -1,15 +1,19 @@
 #pragma once
 
-#include "TerminalKeys.h"
-
-#include <Qt>
+class QKeyEvent;
 
 namespace vantrel {
 
-// The terminal's key for a key of the toolkit; TerminalKey::None for keys that arrive as characters.
-TerminalKey TerminalKeyFor(int qtKey);
+class TerminalModel;
 
-// The toolkit's modifiers as TerminalModifier bits.
-unsigned TerminalModifiersFor(Qt::KeyboardModifiers modifiers);
+// The keys that the console keeps for itself rather than give to the program on the terminal.
+enum class ScreenKey { None, Copy, Paste, PageUp, PageDown };
+
+// The console's own use of a key press, if it has one; Ctrl+C copies only while text is selected.
+[[nodiscard]] ScreenKey ScreenKeyFor(const QKeyEvent& event, bool hasSelection);
+
+// Types a key press into the model, encoded as the program on the terminal expects it; false for a key that
+// types nothing.
+bool TypeInto(TerminalModel& model, const QKeyEvent& event);
 
 } // namespace vantrel

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "TerminalModel.h"
-#include "TerminalSelection.h"
+#include "TerminalPainter.h"
+#include "TerminalViewport.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
-#include <QFont>
+#include <QClipboard>
 #include <QTimer>
-
-#include <cstdint>
 
 namespace vantrel {
 
@@ -36,30 +35,28 @@ public:
     explicit TerminalScreen(QWidget* parent = nullptr);
 
     void Feed(const QByteArray& bytes);
-    // Writes a line of the console's own below what the program wrote, and hides the cursor.
-    void AppendNotice(const QString& text);
+    // Shows what was fed now, rather than at the next refresh.
+    void Refresh();
     // Empties the screen and the scrollback and sets every terminal mode back.
     void Clear();
 
     [[nodiscard]] const TerminalModel& Model() const { return m_model; }
-    // A character cell's size in pixels: the viewport holds as many as fit.
-    [[nodiscard]] QSizeF CellSize() const { return {m_cellWidth, static_cast<qreal>(m_cellHeight)}; }
-    // The screen's rows without the blanks at their ends, one line each (the blank rows at the end left out).
+    // What shows of the model and what is selected there; not the widget's viewport(), the area it draws in.
+    [[nodiscard]] const TerminalViewport& View() const { return m_view; }
+    [[nodiscard]] TerminalViewport& View() { return m_view; }
+    // A character cell's size in pixels: the widget's viewport holds as many as fit.
+    [[nodiscard]] QSizeF CellSize() const {
+        return {m_painter.CellWidth(), static_cast<qreal>(m_painter.CellHeight())};
+    }
+    // The terminal's text (TerminalText): of the screen's rows; of the scrollback and the screen; selected.
     [[nodiscard]] QString ScreenText() const;
-    // The scrollback and the screen, as ScreenText.
     [[nodiscard]] QString Text() const;
     [[nodiscard]] QString SelectedText() const;
     [[nodiscard]] bool HasSelection() const;
 
-    // The selection as offsets into Text(), start before end; equal when nothing is selected.
-    [[nodiscard]] std::pair<int, int> SelectionOffsets() const;
-    void SetSelectionOffsets(int start, int end);
-    // The cursor as an offset into Text(), and the rectangle of a character of Text() in widget coordinates.
-    [[nodiscard]] int CursorOffset() const;
-    [[nodiscard]] QRect CharacterRect(int offset) const;
-    [[nodiscard]] int OffsetAt(const QPoint& point) const;
-    // Scrolls the line that holds the character of Text() at `offset` into view, to the middle when it was out.
-    void ShowOffset(int offset);
+    // The rectangle of the cell that starts at a place, and the place nearest a point, in widget coordinates.
+    [[nodiscard]] QRect CellRect(TerminalPlace place) const;
+    [[nodiscard]] TerminalPlace PlaceAt(const QPoint& point) const;
 
     void SelectAll();
     void Copy() const;
@@ -82,28 +79,24 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool focusNextPrevChild(bool next) override;
-    void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void Refresh();
+    // Sets the scroll bar to what the view shows, and redraws.
+    void ShowView();
     // Gives the terminal the columns and rows that fit the viewport.
     void FitToViewport();
+    // Mouse events come in the viewport's coordinates.
+    [[nodiscard]] TerminalPlace PlaceInViewport(const QPoint& point) const;
     [[nodiscard]] int VisibleRows() const;
-    void ScrollToBottom();
-    [[nodiscard]] TerminalPlace PlaceAt(const QPoint& point) const;
-    void PaintLine(QPainter& painter, std::size_t index, int y) const;
+    void CopyTo(QClipboard::Mode mode) const;
+    void PasteFrom(QClipboard::Mode mode);
 
     TerminalModel m_model;
-    QFont m_font;
-    qreal m_cellWidth{};
-    int m_cellHeight{};
-    int m_ascent{};
+    TerminalViewport m_view{m_model};
+    TerminalPainter m_painter;
     QTimer m_refresh;
     QTimer m_fit;
-    std::uint64_t m_shownGeneration{~std::uint64_t{}};
-    std::uint64_t m_shownDropped{};
-    TerminalSelection m_selection{m_model};
 };
 
 } // namespace vantrel

@@ -12,6 +12,7 @@
 // every line through its small scrollback and out.
 #include "FuzzSupport.h"
 #include "TerminalModel.h"
+#include "TerminalText.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -95,7 +96,7 @@ void CheckWellFormed(const TerminalModel& model) {
     for (std::size_t index = 0; index < model.LineCount(); ++index) {
         CheckLine(model, index);
     }
-    static_cast<void>(model.Text(0, model.LineCount()));
+    static_cast<void>(TextOfAll(model));
 }
 
 // A resize keeps the scrollback (unless the lines it takes from the screen push some out) and the cursor's line,
@@ -110,7 +111,7 @@ void CheckResized(const TerminalModel& model, int rows, int columns, std::size_t
     if (model.ScrollbackSize() < std::min(scrollback, model.ScrollbackLimit())) {
         fuzz::Fail("a resize keeps the scrollback", std::to_string(model.ScrollbackSize()), std::to_string(scrollback));
     }
-    const std::u32string now = model.LineText(model.ScrollbackSize() + static_cast<std::size_t>(model.CursorRow()));
+    const std::u32string now = TextOfLine(model, CursorIndex(model));
     if (now.size() > cursorText.size() || cursorText.compare(0, now.size(), now) != 0) {
         fuzz::Fail("a resize keeps the cursor's line", "", "");
     }
@@ -146,8 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else if (what == 1) {
             model = NewModel(random);
         } else if (what < 2 + kResizesPerChange) {
-            const std::size_t cursorLine = model->ScrollbackSize() + static_cast<std::size_t>(model->CursorRow());
-            const std::u32string cursorText = model->LineText(cursorLine);
+            const std::u32string cursorText = TextOfLine(*model, CursorIndex(*model));
             const std::size_t scrollback = model->ScrollbackSize();
             const int rows = NewRows(random);
             const int columns = NewColumns(random);

@@ -84,36 +84,6 @@ const TerminalLine& TerminalModel::Line(std::size_t index) const {
     return m_screen[std::min(index - m_scrollback.size(), m_screen.size() - 1)];
 }
 
-std::u32string TerminalModel::LineText(std::size_t index) const {
-    std::u32string text;
-    for (const TerminalCell& cell : Line(index)) {
-        if (cell.Width() != 0) {
-            text += CellText(cell);
-        }
-    }
-    text.erase(text.find_last_not_of(U' ') + 1);
-    return text;
-}
-
-std::u32string TerminalModel::Text(std::size_t first, std::size_t count) const {
-    std::u32string text;
-    std::size_t end = std::min(first + count, LineCount());
-    while (end > first && LineText(end - 1).empty()) {
-        --end;
-    }
-    for (std::size_t index = first; index < end; ++index) {
-        if (index != first) {
-            text += U'\n';
-        }
-        text += LineText(index);
-    }
-    return text;
-}
-
-std::u32string TerminalModel::ScreenText() const {
-    return Text(m_scrollback.size(), static_cast<std::size_t>(m_rows));
-}
-
 TerminalCell TerminalModel::Blank() const {
     TerminalCell blank;
     blank.bg = m_pen.bg; // erased cells take the current background, as terminals do

@@ -97,12 +97,6 @@ public:
     [[nodiscard]] const TerminalLine& Line(std::size_t index) const;
     // A cell's character and the combining marks on it.
     [[nodiscard]] std::u32string CellText(const TerminalCell& cell) const { return m_tables.CellText(cell); }
-    // A line's characters without the blanks at its end, as UTF-32.
-    [[nodiscard]] std::u32string LineText(std::size_t index) const;
-    // `count` lines from `first` as LineText gives them, one a line; the empty lines at the end left out.
-    [[nodiscard]] std::u32string Text(std::size_t first, std::size_t count) const;
-    // The screen's rows, as Text.
-    [[nodiscard]] std::u32string ScreenText() const;
 
     // A colour of the table as 0xRRGGBB; not for kDefaultColour.
     [[nodiscard]] std::uint32_t Colour(std::uint8_t index) const { return m_tables.Colour(index); }

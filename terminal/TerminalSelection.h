@@ -1,34 +1,26 @@
 #pragma once
 
 #include "TerminalModel.h"
+#include "TerminalText.h"
 
-#include <compare>
-#include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
 namespace vantrel {
 
-// A boundary between cells: the line as numbered for good (the model's Dropped() plus its index) and a
-// column from 0 to the model's width.
-struct TerminalPlace final {
-    std::uint64_t line{};
-    int column{};
-    friend bool operator==(const TerminalPlace&, const TerminalPlace&) = default;
-    friend std::strong_ordering operator<=>(const TerminalPlace& a, const TerminalPlace& b) {
-        const std::strong_ordering lines = a.line <=> b.line;
-        return std::is_neq(lines) ? lines : a.column <=> b.column;
-    }
-};
-
-// What the user selected on a terminal, and the terminal's text as screen readers see it: the model's whole
-// text, one line after another, in which an offset counts UTF-16 code units (as the toolkit's text does).
+// What the user selected on a terminal: from where the selecting began (the anchor) to where it is now (the
+// head), in places numbered for good, so that a selection stays on its text while lines scroll.
 class TerminalSelection final {
 public:
-    explicit TerminalSelection(const TerminalModel& model) : m_model(model) {}
+    using Changed = std::function<void()>;
+
+    // `changed` hears of each new selection.
+    TerminalSelection(const TerminalModel& model, Changed changed);
 
     void Start(TerminalPlace place);
     void Extend(TerminalPlace place);
+    void Select(TerminalPlace anchor, TerminalPlace head);
     void Clear();
     // Up to the end of the last line with text; the blank rows below it are no part of what was written.
     void SelectAll();
@@ -42,24 +34,11 @@ public:
     // A line selected to its end loses the blanks there, as a terminal's copy does.
     [[nodiscard]] std::u32string Text() const;
 
-    [[nodiscard]] int OffsetOf(TerminalPlace place) const;
-    [[nodiscard]] TerminalPlace PlaceOf(int offset) const;
-    [[nodiscard]] std::pair<int, int> Offsets() const;
-    void SetOffsets(int start, int end);
-    // The end of the text when the cursor sits on the empty lines that the text leaves out.
-    [[nodiscard]] int CursorOffset() const;
-    // The lines up to the last one with text.
-    [[nodiscard]] std::size_t TextLineCount() const;
-
 private:
-    [[nodiscard]] std::u32string TextBefore(const TerminalLine& cells, int column) const;
-
     const TerminalModel& m_model;
+    Changed m_changed;
     TerminalPlace m_anchor;
     TerminalPlace m_head;
 };
-
-// How many UTF-16 code units the text takes.
-int Utf16Length(std::u32string_view text);
 
 } // namespace vantrel

@@ -5,6 +5,7 @@
 #include "SaveOutput.h"
 #include "StandIn.h"
 #include "TerminalScreen.h"
+#include "TerminalText.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -281,10 +282,10 @@ void TestConsoleTools::findSelectsAndShowsTheMatch() {
     QCOMPARE(console.findChild<QLabel*>(QStringLiteral("ConsoleFindStatus"))->text(), status);
     QCOMPARE(screen->HasSelection(), line >= 0);
     if (line >= 0) {
-        const int start = screen->SelectionOffsets().first;
+        const int start = screen->View().SelectionOffsets().first;
         QCOMPARE(screen->SelectedText().toLower(), needle.toLower());
         QCOMPARE(screen->Text().left(start).count(u'\n'), line);
-        QVERIFY(screen->viewport()->geometry().contains(screen->CharacterRect(start).center()));
+        QVERIFY(screen->viewport()->geometry().contains(screen->CellRect(PlaceOf(screen->Model(), start)).center()));
     }
     QTest::keyClick(field, Qt::Key_Escape);
     QVERIFY(!field->isVisible());

@@ -1,4 +1,5 @@
 #include "TerminalModel.h"
+#include "TerminalText.h"
 
 #include <QFile>
 #include <QTest>
@@ -8,7 +9,7 @@ using namespace vantrel;
 namespace {
 
 QString ScreenOf(const TerminalModel& model) {
-    const std::u32string text = model.ScreenText();
+    const std::u32string text = TextOfScreen(model);
     return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -89,9 +90,9 @@ void TestTerminalModel::keepsTheLinesScrolledOff() {
     Feed(model, Lines(1, 30));
     // 30 lines and the cursor's empty row: 6 lines went up into the scrollback, oldest first.
     QCOMPARE(model.ScrollbackSize(), std::size_t{6});
-    QCOMPARE(model.LineText(0), std::u32string(U"1"));
-    QCOMPARE(model.LineText(5), std::u32string(U"6"));
-    QCOMPARE(model.LineText(6), std::u32string(U"7"));
+    QCOMPARE(TextOfLine(model, 0), std::u32string(U"1"));
+    QCOMPARE(TextOfLine(model, 5), std::u32string(U"6"));
+    QCOMPARE(TextOfLine(model, 6), std::u32string(U"7"));
     QCOMPARE(model.Dropped(), std::uint64_t{0});
 }
 
@@ -101,9 +102,9 @@ void TestTerminalModel::boundsTheScrollback() {
     // 976 lines scrolled off; the three newest stay, every line has its 80 cells and no more.
     QCOMPARE(model.ScrollbackSize(), std::size_t{3});
     QCOMPARE(model.Dropped(), std::uint64_t{973});
-    QCOMPARE(model.LineText(0), std::u32string(U"974"));
-    QCOMPARE(model.LineText(2), std::u32string(U"976"));
-    QCOMPARE(model.LineText(3), std::u32string(U"977"));
+    QCOMPARE(TextOfLine(model, 0), std::u32string(U"974"));
+    QCOMPARE(TextOfLine(model, 2), std::u32string(U"976"));
+    QCOMPARE(TextOfLine(model, 3), std::u32string(U"977"));
     for (std::size_t index = 0; index < model.LineCount(); ++index) {
         QCOMPARE(model.Line(index).size(), std::size_t{80});
     }
@@ -147,14 +148,14 @@ void TestTerminalModel::resizeKeepsTheCursorsLineAndTheScrollback() {
     model.Resize(rows, columns);
     QCOMPARE(model.Rows(), rows);
     QCOMPARE(model.Columns(), columns);
-    const std::u32string kept = model.Text(0, model.ScrollbackSize());
+    const std::u32string kept = TextOfLines(model, 0, model.ScrollbackSize());
     QCOMPARE(QString::fromUcs4(kept.data(), static_cast<qsizetype>(kept.size())), scrollback);
     QCOMPARE(ScreenOf(model), screen);
     QCOMPARE(model.CursorRow(), cursorRow);
     QCOMPARE(model.Line(0).size(), static_cast<std::size_t>(firstLineWidth));
     // The model goes on at its new size: the next line lands below the cursor's.
     Feed(model, "\r\nnext");
-    QCOMPARE(model.LineText(model.ScrollbackSize() + static_cast<std::size_t>(model.CursorRow())),
+    QCOMPARE(TextOfLine(model, model.ScrollbackSize() + static_cast<std::size_t>(model.CursorRow())),
              std::u32string(U"next"));
 }
 
@@ -232,7 +233,7 @@ void TestTerminalModel::takesWhatOnceBrokeIt() {
         for (qsizetype at = 0; at < bytes.size(); at += bytewise ? 1 : bytes.size()) {
             model.Feed(bytes.constData() + at, static_cast<std::size_t>(bytewise ? 1 : bytes.size()));
         }
-        const std::u32string all = model.Text(0, model.LineCount());
+        const std::u32string all = TextOfLines(model, 0, model.LineCount());
         QCOMPARE(QString::fromUcs4(all.data(), static_cast<qsizetype>(all.size())), text);
     }
 }
