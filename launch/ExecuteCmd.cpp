@@ -1,5 +1,7 @@
 #include "ExecuteCmd.h"
 
+#include "OutcomeWords.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -81,7 +83,7 @@ ProgramLocation FindProgram(const QString& name, const QString& ownFolder, const
             return location;
         }
     }
-    location.problem = QStringLiteral("%1 was not found.").arg(name);
+    location.problem = NotFoundReason(name);
     return location;
 }
 

@@ -1,5 +1,7 @@
 #include "ExecuteCmd.h"
 
+#include "OutcomeWords.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -45,7 +47,7 @@ RunOutcome RunAndWait(const QString& commandLine) {
                         &info)) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            outcome.reason = QStringLiteral("%1 was not found.").arg(outcome.program);
+            outcome.reason = NotFoundReason(outcome.program);
             // Where the system looked, in its order.
             outcome.searched << QDir::toNativeSeparators(QCoreApplication::applicationDirPath())
                              << QDir::toNativeSeparators(QDir::currentPath())

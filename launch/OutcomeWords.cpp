@@ -36,4 +36,8 @@ OutcomeWords WordsFor(const RunOutcome& outcome) {
             Weight::Warning};
 }
 
+QString NotFoundReason(const QString& program) {
+    return QStringLiteral("%1 was not found.").arg(program);
+}
+
 } // namespace vantrel

@@ -18,4 +18,7 @@ struct OutcomeWords final {
 
 OutcomeWords WordsFor(const RunOutcome& outcome);
 
+// Why a program could not be started when no file of its name was found where it was looked for.
+QString NotFoundReason(const QString& program);
+
 } // namespace vantrel

@@ -12,6 +12,7 @@ configure_and_build "$BUILD_DIR"
 
 source "$ROOT/scripts/session.sh"
 source "$ROOT/scripts/xdrive.sh"
+load_controls "$BUILD_DIR/tests/control_centres"
 trap end_session EXIT
 SESSION_DIR=$(mktemp -d)
 mkdir "$SESSION_DIR/bin"

@@ -44,12 +44,13 @@ trap cleanup EXIT
 
 build() {
     install_missing_packages "${PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
-    # The X11 watcher of the smoke test, from the Linux build.
+    # The X11 watcher of the smoke test and where the main window's controls stand, from the Linux build.
     XWINDOW="$BUILD_DIR/tests/xwindow"
-    if [ ! -x "$XWINDOW" ]; then
+    if [ ! -x "$XWINDOW" ] || [ ! -x "$BUILD_DIR/tests/control_centres" ]; then
         cmake -S "$ROOT" -B "$BUILD_DIR" >/dev/null
-        cmake --build "$BUILD_DIR" --target xwindow >/dev/null
+        cmake --build "$BUILD_DIR" --target xwindow control_centres >/dev/null
     fi
+    load_controls "$BUILD_DIR/tests/control_centres"
     QT=$(bash "$ROOT/scripts/qt-windows.sh")
     say "building into $WIN_BUILD against $QT"
     cmake -S "$ROOT" -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/scripts/mingw-w64.cmake" \

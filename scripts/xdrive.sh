@@ -1,13 +1,21 @@
 # Sourced: drives the front end's main window on an X server as a user does, with xdotool, whether the Linux
-# build or the Windows build under wine. The one place that knows where the main window's controls are: the
-# middle of each, in pixels of the window's client area at 96 dots per inch (its twips over 15), so the X
-# server must run at -dpi 96 (scripts/xvfb.sh does).
-declare -A FORM1_AT=(
-    [Text3]="192 217"    # level, at 360,3120 twips
-    [Text1]="192 281"    # input file, at 360,4080
-    [Text2]="192 321"    # output file, at 360,4680
-    [Command2]="240 408" # BUILD, at 2880,5880
-)
+# build or the Windows build under wine. Where its controls are comes from the controls table itself, through
+# control_centres of the Linux build, which builds the window as the program does and prints the middle of each
+# control in pixels of the window's client area at 96 dots per inch; so the X server must run at -dpi 96
+# (scripts/xvfb.sh does), and load_controls must come before the first click.
+declare -A FORM1_AT=()
+
+# load_controls CONTROL_CENTRES: learns where each control of the main window stands from that program.
+load_controls() {
+    local listing name x y
+    listing=$("$1") || {
+        echo "xdrive: $1 could not tell where the controls are" >&2
+        return 1
+    }
+    while read -r name x y; do
+        [ -z "$name" ] || FORM1_AT[$name]="$x $y"
+    done <<<"$listing"
+}
 
 # window_titled TITLE: the id of the visible window with exactly that title, once there is one.
 window_titled() {
@@ -17,6 +25,10 @@ window_titled() {
 # click_control NAME: clicks the main window's control of that design name.
 click_control() {
     local window
+    [ -n "${FORM1_AT[$1]:-}" ] || {
+        echo "xdrive: where $1 stands is not known (load_controls)" >&2
+        return 1
+    }
     window=$(window_titled 'Vantrel Frontend')
     # shellcheck disable=SC2086 # the position is two words
     xdotool mousemove --window "$window" ${FORM1_AT[$1]} click 1

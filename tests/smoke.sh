@@ -3,11 +3,12 @@
 # a file), presses BUILD with the stand-in NodeBuilder on PATH, checks that NodeBuilder's console appears,
 # runs it on a terminal of its own and takes a key, then closes the main window as a window manager does
 # (WM_DELETE_WINDOW) and checks that the fifteen options were written.
-#   smoke.sh FRONTEND XWINDOW STANDIN
+#   smoke.sh FRONTEND XWINDOW STANDIN CONTROL_CENTRES
 set -euo pipefail
-frontend=$1 xwindow=$2 standin=$3
+frontend=$1 xwindow=$2 standin=$3 control_centres=$4
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/session.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/xdrive.sh"
+load_controls "$control_centres"
 trap end_session EXIT
 start_session
 work=$SESSION_DIR

@@ -4,14 +4,15 @@
 //   _READ_STDIN=1 read standard input to its end first (hangs if it is a pipe nobody serves)
 //   _REPLAY=f     write the bytes of the file f to standard output
 //   _PROGRESS=1   draw a progress line over itself with carriage returns and backspaces
-//   _FLOOD=n      write n bytes of numbered lines to standard output
+//   _FLOOD=n      write n bytes of numbered lines to standard output; with _FLOOD_UNTIL=f, more until f exists
 //   _WAIT_KEY=1   ask for a key, read one without waiting for Enter, echo it and log it as "key=<hex>"
-//   _WAIT_FOR=f   run until the file f exists (a minute at the most), so a test decides when it ends
+//   _WAIT_FOR=f   run until the file f exists, so a test decides when it ends
 //   _WINCH=1      while it waits for _WAIT_FOR, log each new terminal size it is told of (SIGWINCH) as
 //                 "winch=<columns>x<rows>" and print it as "size <columns>x<rows>"
 //   _CRASH=1      end by a crash: abort() on POSIX, an access violation on Windows
 //   _EXIT=n       end with status n (0 otherwise)
-// (_IGNORE_HUP, _REPLAY, _PROGRESS, _FLOOD, _WAIT_KEY and _WINCH are for a terminal, and POSIX only.)
+// (_IGNORE_HUP, _REPLAY, _PROGRESS, _FLOOD, _WAIT_KEY and _WINCH are for a terminal, and POSIX only.) A file
+// waited for that never comes is given up on after ten seconds, with exit status 124.
 // Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>:<device>:<inode>", "tty=<three 0/1 for
 // standard input, output, error>", "size=<columns>x<rows>" (the terminal's, or "none"), "leader=<0/1>" (leads
 // its session and its terminal's foreground group), "signals=<ignored>/<blocked>" (the numbers of the signals
@@ -46,8 +47,12 @@
 
 namespace {
 
-constexpr int kReleasePollMs = 5;
-constexpr int kReleaseChecks = 60'000 / kReleasePollMs;
+using Clock = std::chrono::steady_clock;
+// Ample for a test on a loaded machine to let the stand-in end, yet a test that never does fails soon, and the
+// status says why.
+constexpr std::chrono::seconds kReleaseWait{10};
+constexpr int kGaveUp = 124;
+constexpr std::chrono::milliseconds kReleasePoll{5};
 constexpr std::size_t kFloodChunk = std::size_t{64} * 1024;
 
 std::string Hex(const std::string& text) {
@@ -183,6 +188,14 @@ long Number(const std::string& text) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 
+// Whether the test has created the file that lets the stand-in end, waited for since `since`.
+bool Released(const std::string& path, Clock::time_point since) {
+    if (Clock::now() - since > kReleaseWait) {
+        std::exit(kGaveUp);
+    }
+    return Exists(path);
+}
+
 #ifndef _WIN32
 // What the three standard handles are, as a program asks: "<stdin><stdout><stderr>", 1 for a terminal.
 std::string Terminals() {
@@ -260,6 +273,7 @@ void DrawProgress() {
 
 // At least `bytes` of numbered lines; with a release file, more until it exists.
 void Flood(long bytes, const std::string& release) {
+    const Clock::time_point start = Clock::now();
     std::string buffer;
     for (long line = 0; bytes > 0 || !release.empty(); ++line) {
         std::string text = "line " + std::to_string(line) + " of the flood: abcdefghijklmnopqrstuvwxyz0123456789\n";
@@ -271,7 +285,7 @@ void Flood(long bytes, const std::string& release) {
         if (buffer.size() >= kFloodChunk || (bytes <= 0 && release.empty())) {
             WriteAll(buffer.data(), buffer.size());
             buffer.clear();
-            if (bytes <= 0 && !release.empty() && Exists(release)) {
+            if (bytes <= 0 && !release.empty() && Released(release, start)) {
                 return;
             }
         }
@@ -404,8 +418,8 @@ int main(int argc, char* argv[]) {
     const std::string release = VARIABLE("VANTREL_STANDIN_WAIT_FOR");
     if (!release.empty()) {
         // Polls: the test's creating a file is the only signal a plain program can wait for everywhere.
-        for (int i = 0; i < kReleaseChecks && !Exists(release); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kReleasePollMs));
+        for (const Clock::time_point start = Clock::now(); !Released(release, start);) {
+            std::this_thread::sleep_for(kReleasePoll);
 #ifndef _WIN32
             ReportResize();
 #endif

@@ -73,10 +73,6 @@ template <typename Button> QRect ClassicButton<Button>::CaptionRect() const {
     return CaptionRectOf(this, StyleOption(), ElementsOf<Button>());
 }
 
-template <typename Button> int ClassicButton<Button>::CaptionFlags() const {
-    return CaptionFlagsOf(this, StyleOption(), ElementsOf<Button>());
-}
-
 template <typename Button> void ClassicButton<Button>::paintEvent(QPaintEvent* /*event*/) {
     PaintWrapped(this, StyleOption(), ElementsOf<Button>());
 }

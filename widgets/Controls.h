@@ -12,9 +12,8 @@ namespace vantrel {
 template <typename Button> class ClassicButton : public Button {
 public:
     using Button::Button;
-    // The caption's area and layout flags, for the check that every caption fits.
+    // The caption's area, for the check that every caption fits.
     [[nodiscard]] QRect CaptionRect() const;
-    [[nodiscard]] int CaptionFlags() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

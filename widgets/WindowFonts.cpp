@@ -4,7 +4,6 @@
 #include "CaptionMeasure.h"
 
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -13,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -71,7 +71,7 @@ constexpr int kNarrowest = QFont::Condensed;
 // The widest stretch, from `widest` down to condensed, at which `font` passes `test`; none when even condensed
 // fails. Narrower never fails where wider passes, though not in proportion: a family with a condensed face of
 // its own switches to it on the way down.
-template <typename Test> std::optional<int> WidestStretch(QFont font, Test test, int widest = kUnstretched) {
+template <typename Test> std::optional<int> WidestStretch(QFont font, const Test& test, int widest = kUnstretched) {
     const auto passes = [&font, &test](int stretch) {
         font.setStretch(stretch);
         return test(font);
@@ -96,59 +96,118 @@ template <typename Test> std::optional<int> WidestStretch(QFont font, Test test,
     return fits;
 }
 
-// The widest stretch at which no caption is wider in `font` than in `reference` (a font sized in pixels at 96
-// dpi) at the window's scale: the layout gives each caption the room the 100 % faces need. The search starts
-// where the widest caption needs: each face in proportion, there or narrower with a condensed face's switch.
-std::optional<int> StretchToMatch(const QFont& font, const QFont& reference, const QWidget* window,
-                                  const QStringList& captions) {
-    const QFontMetricsF referenceMetrics(reference);
-    const qreal scale = window->logicalDpiX() / kStandardDpi;
-    const auto room = [&](const QString& caption) { return referenceMetrics.horizontalAdvance(caption) * scale; };
-    const QFontMetricsF unstretched(font, window);
-    qreal ratio = 1.0;
-    for (const QString& caption : captions) {
-        const qreal width = unstretched.horizontalAdvance(caption);
-        if (width > 0) {
-            ratio = std::min(ratio, room(caption) / width);
-        }
-    }
-    return WidestStretch(
-        font,
-        [&](const QFont& stretched) {
-            const QFontMetricsF metrics(stretched, window);
-            return std::all_of(captions.cbegin(), captions.cend(), [&](const QString& caption) {
-                return metrics.horizontalAdvance(caption) <= room(caption);
-            });
-        },
-        static_cast<int>(std::floor(ratio * kUnstretched)));
-}
-
-// The widest stretch at which every caption of `controls` fits drawn in `font`.
-std::optional<int> StretchToFit(const QFont& font, const std::vector<QWidget*>& controls) {
-    return WidestStretch(font, [&controls](const QFont& stretched) {
-        return std::all_of(controls.cbegin(), controls.cend(), [&stretched](const QWidget* widget) {
-            const std::optional<CaptionMeasure> measure = MeasureCaption(widget, stretched);
-            return !measure || measure->fits;
-        });
-    });
-}
-
-QFont ScalableFont(const QString& family, bool bold) {
+QFont ScalableFont(const QString& family, bool bold, int stretch = kUnstretched) {
     QFont font(family);
     font.setPointSizeF(kPointSize);
     font.setBold(bold);
     // Set, not inherited: a child's font takes every attribute it leaves unset from the window's font.
-    font.setStretch(QFont::Unstretched);
+    font.setStretch(stretch);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }
 
-// `font` drawn as the window draws it, at its resolution and device pixel ratio: a sample of the stems, bowls
-// and diagonals of captions, capitals and small letters.
-QImage DrawnAsInWindow(const QFont& font, const QWidget* window, const QString& sample) {
+// A fit test: whether a face, at the stretch it is set to, fits where the window draws it; and the stretch from
+// which the search for the widest that fits starts, where a test knows better than unstretched.
+using Fits = std::function<bool(const QFont&)>;
+using Widest = std::function<int(const QFont&)>;
+
+bool AnyWidth(const QFont& /*font*/) {
+    return true;
+}
+
+// Which face, how narrowed: the scalable faces at hand of one weight, in order of preference, each narrowed to
+// the widest stretch at which it passes a fit test, be that the bitmap face's widths or the controls' room.
+class FacePicker final {
+public:
+    explicit FacePicker(bool bold, Fits fits = AnyWidth, Widest widest = nullptr);
+    [[nodiscard]] std::size_t Count() const { return static_cast<std::size_t>(m_families.size()); }
+    [[nodiscard]] QFont Face(std::size_t index, int stretch = kUnstretched) const;
+    // None when even condensed does not fit. Measured when asked for: the start-up measures no face it does
+    // not use.
+    [[nodiscard]] std::optional<QFont> Fitted(std::size_t index) const;
+    // The faces that fit, the least narrowed first (in order of preference among equals); the first face as it
+    // is when none does.
+    [[nodiscard]] std::vector<QFont> LeastNarrowedFirst() const;
+
+private:
+    QStringList m_families;
+    bool m_bold{false};
+    Fits m_fits;
+    Widest m_widest;
+};
+
+FacePicker::FacePicker(bool bold, Fits fits, Widest widest)
+    : m_families{ScalableFamilies(bold)}, m_bold{bold}, m_fits{std::move(fits)}, m_widest{std::move(widest)} {}
+
+QFont FacePicker::Face(std::size_t index, int stretch) const {
+    return ScalableFont(m_families.at(static_cast<qsizetype>(index)), m_bold, stretch);
+}
+
+std::optional<QFont> FacePicker::Fitted(std::size_t index) const {
+    const QFont face = Face(index);
+    const std::optional<int> stretch = WidestStretch(face, m_fits, m_widest ? m_widest(face) : kUnstretched);
+    return stretch ? std::optional<QFont>(Face(index, *stretch)) : std::nullopt;
+}
+
+std::vector<QFont> FacePicker::LeastNarrowedFirst() const {
+    std::vector<QFont> fitting;
+    for (std::size_t index = 0; index < Count(); ++index) {
+        if (std::optional<QFont> face = Fitted(index)) {
+            fitting.push_back(*face);
+        }
+    }
+    std::stable_sort(fitting.begin(), fitting.end(),
+                     [](const QFont& a, const QFont& b) { return a.stretch() > b.stretch(); });
+    if (fitting.empty()) {
+        fitting.push_back(Face(0));
+    }
+    return fitting;
+}
+
+// The bitmap face's widths: no caption wider in a face than in `reference` (a font sized in pixels at 96 dpi) at
+// the window's scale, since the layout gives each caption the room the 100 % faces need. The search starts
+// where the widest caption needs: each face in proportion, there or narrower with a condensed face's switch.
+std::pair<Fits, Widest> WidthsOf(const QFont& reference, const QWidget* window, const QStringList& captions) {
+    const QFontMetricsF referenceMetrics(reference);
+    const qreal scale = window->logicalDpiX() / kStandardDpi;
+    std::vector<std::pair<QString, qreal>> rooms;
+    for (const QString& caption : captions) {
+        rooms.emplace_back(caption, referenceMetrics.horizontalAdvance(caption) * scale);
+    }
+    return {[window, rooms](const QFont& font) {
+                const QFontMetricsF metrics(font, window);
+                return std::all_of(rooms.cbegin(), rooms.cend(), [&metrics](const auto& room) {
+                    return metrics.horizontalAdvance(room.first) <= room.second;
+                });
+            },
+            [window, rooms](const QFont& font) {
+                const QFontMetricsF unstretched(font, window);
+                qreal ratio = 1.0;
+                for (const auto& [caption, room] : rooms) {
+                    const qreal width = unstretched.horizontalAdvance(caption);
+                    if (width > 0) {
+                        ratio = std::min(ratio, room / width);
+                    }
+                }
+                return static_cast<int>(std::floor(ratio * kUnstretched));
+            }};
+}
+
+// The controls' room: every caption of `controls` fits drawn in a face.
+Fits RoomOf(const std::vector<QWidget*>& controls) {
+    return [controls](const QFont& font) {
+        return std::all_of(controls.cbegin(), controls.cend(), [&font](const QWidget* widget) {
+            const std::optional<CaptionMeasure> measure = MeasureCaption(widget, font);
+            return !measure || measure->fits;
+        });
+    };
+}
+
+// `text` drawn in `font` as the window draws it, at its resolution and device pixel ratio.
+QImage DrawnAsInWindow(const QFont& font, const QWidget* window, const QString& text) {
     const QFontMetricsF metrics(font, window);
     const qreal ratio = window->devicePixelRatioF();
-    QImage image((QSizeF(metrics.horizontalAdvance(sample), metrics.height()) * ratio).toSize(), QImage::Format_RGB32);
+    QImage image((QSizeF(metrics.horizontalAdvance(text), metrics.height()) * ratio).toSize(), QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     constexpr qreal kInchesPerMeter = 1 / 0.0254;
     image.setDotsPerMeterX(qRound(window->logicalDpiX() * kInchesPerMeter));
@@ -157,110 +216,112 @@ QImage DrawnAsInWindow(const QFont& font, const QWidget* window, const QString& 
     QPainter painter(&image);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    painter.drawText(QPointF(0, metrics.ascent()), sample);
+    painter.drawText(QPointF(0, metrics.ascent()), text);
     return image;
 }
 
-// How heavy text in `font` is where the window draws it: decided by the glyphs drawn, never by a face's name.
-qreal StrokeWidth(const QFont& font, const QWidget* window,
-                  const QString& sample = QStringLiteral("Hamburgefonstiv BUILD")) {
-    return MeanStrokeWidth(DrawnAsInWindow(font, window, sample));
-}
+enum class Stroke { Lightest, Heaviest };
 
-bool ReadsBold(const QFont& bold, const QFont& regular, const QWidget* window) {
-    return StrokeWidth(bold, window) >= kBoldStrokeRatio * StrokeWidth(regular, window);
-}
-
-// The bold font beside `regular`: beside the bitmap face the bitmap bold; elsewhere the first face whose glyphs
-// read bold, narrowed so that no caption is wider than the bitmap bold draws it at the window's scale, or
-// unnarrowed without the bitmap bold (FitFontsToCaptions then narrows it). The heaviest of them when none reads
-// bold.
-QFont BoldFontFor(const QWidget* window, const QFont& regular, bool besideBitmap, const QStringList& captions) {
-    const std::optional<QFont> bitmapBold = BitmapBold();
-    if (besideBitmap && bitmapBold && ReadsBold(*bitmapBold, regular, window)) {
-        return *bitmapBold;
-    }
-    const qreal boldStroke = kBoldStrokeRatio * StrokeWidth(regular, window);
-    QFont heaviest;
-    qreal heaviestStroke = -1;
-    for (const QString& family : ScalableFamilies(true)) {
-        QFont font = ScalableFont(family, true);
-        if (bitmapBold) {
-            font.setStretch(StretchToMatch(font, *bitmapBold, window, captions).value_or(kUnstretched));
-        }
-        const qreal stroke = StrokeWidth(font, window);
-        if (stroke >= boldStroke) {
-            return font;
-        }
-        if (stroke > heaviestStroke) {
-            heaviest = font;
-            heaviestStroke = stroke;
-        }
-    }
-    return heaviest;
-}
-
-// The faces at hand of one weight that fit every caption of `controls`, each at the widest stretch it fits at,
-// the least narrowed first (in order of preference among equals); the first face as it is when none fits.
-std::vector<QFont> FittingFaces(const std::vector<QWidget*>& controls, bool bold) {
-    const QStringList families = ScalableFamilies(bold);
-    std::vector<QFont> fitting;
-    for (const QString& family : families) {
-        QFont candidate = ScalableFont(family, bold);
-        if (const std::optional<int> stretch = StretchToFit(candidate, controls)) {
-            candidate.setStretch(*stretch);
-            fitting.push_back(candidate);
-        }
-    }
-    std::stable_sort(fitting.begin(), fitting.end(),
-                     [](const QFont& a, const QFont& b) { return a.stretch() > b.stretch(); });
-    if (fitting.empty()) {
-        fitting.push_back(ScalableFont(families.front(), bold));
-    }
-    return fitting;
-}
-
-// The lightest or the heaviest stroke of the captions of `controls`, each drawn in `font` as the window draws it.
-qreal CaptionStroke(const QFont& font, const QWidget* window, const std::vector<QWidget*>& controls, bool heaviest) {
+// The lightest or the heaviest stroke of `texts`, each drawn in `font` as the window draws it: how heavy text is
+// is decided by the glyphs drawn, never by a face's name (a face named bold may carry regular outlines at some
+// sizes).
+qreal StrokeOf(const QFont& font, const QWidget* window, const QStringList& texts, Stroke which) {
+    const bool heaviest = which == Stroke::Heaviest;
     qreal found = heaviest ? 0 : std::numeric_limits<qreal>::max();
-    for (const QWidget* widget : controls) {
-        const qreal stroke = StrokeWidth(font, window, CaptionOf(widget));
+    for (const QString& text : texts) {
+        const qreal stroke = MeanStrokeWidth(DrawnAsInWindow(font, window, text));
         found = heaviest ? std::max(found, stroke) : std::min(found, stroke);
     }
     return found;
 }
 
-// The regular and bold faces for controls of both weights: the least narrowed pair in which every bold caption
-// reads bold beside every regular one, decided by the glyphs drawn (a face named bold may carry regular outlines
-// at some sizes); where no pair does, the one whose bold stands out most.
-std::pair<QFont, QFont> FittingPair(const QWidget* window, const std::vector<QWidget*>& regularControls,
-                                    const std::vector<QWidget*>& boldControls) {
-    const std::vector<QFont> regulars = FittingFaces(regularControls, false);
-    if (boldControls.empty()) {
-        return {regulars.front(), {}};
-    }
-    const std::vector<QFont> bolds = FittingFaces(boldControls, true);
-    std::vector<qreal> lightestBold;
-    lightestBold.reserve(bolds.size());
-    for (const QFont& bold : bolds) {
-        lightestBold.push_back(CaptionStroke(bold, window, boldControls, false));
-    }
-    std::pair<QFont, QFont> standsOutMost{regulars.front(), bolds.front()};
-    qreal mostRatio = 0;
-    for (const QFont& regular : regulars) {
-        const qreal heaviestRegular = CaptionStroke(regular, window, regularControls, true);
-        for (std::size_t i = 0; i < bolds.size(); ++i) {
-            const qreal ratio = heaviestRegular > 0 ? lightestBold[i] / heaviestRegular : 0;
-            if (ratio >= kBoldStrokeRatio) {
-                return {regular, bolds[i]};
+// How much bolder bold text is than regular text: its lightest stroke over the regular text's heaviest; 0 beside
+// regular text that draws nothing.
+qreal Boldness(qreal lightestBold, qreal heaviestRegular) {
+    return heaviestRegular > 0 ? lightestBold / heaviestRegular : 0;
+}
+
+// Whether bold text reads bold beside regular text, by their strokes (kBoldStrokeRatio).
+bool ReadsBold(qreal boldness) {
+    return boldness >= kBoldStrokeRatio;
+}
+
+// Of `regulars` regular and `bolds` bold faces, given by their strokes, the first pair (regular faces first) whose
+// bold reads bold beside its regular; where none does, the one whose bold stands out most. Each bold stroke is
+// asked for once, when first needed: no face is measured past the pair chosen.
+std::pair<std::size_t, std::size_t> FirstPairReadingBold(std::size_t regulars, std::size_t bolds,
+                                                         const std::function<qreal(std::size_t)>& heaviestRegular,
+                                                         const std::function<qreal(std::size_t)>& lightestBold) {
+    std::vector<std::optional<qreal>> boldStrokes(bolds);
+    std::pair<std::size_t, std::size_t> standsOutMost{0, 0};
+    qreal most = 0;
+    for (std::size_t regular = 0; regular < regulars; ++regular) {
+        const qreal regularStroke = heaviestRegular(regular);
+        for (std::size_t bold = 0; bold < bolds; ++bold) {
+            if (!boldStrokes[bold]) {
+                boldStrokes[bold] = lightestBold(bold);
             }
-            if (ratio > mostRatio) {
-                standsOutMost = {regular, bolds[i]};
-                mostRatio = ratio;
+            const qreal boldness = Boldness(*boldStrokes[bold], regularStroke);
+            if (ReadsBold(boldness)) {
+                return {regular, bold};
+            }
+            if (boldness > most) {
+                standsOutMost = {regular, bold};
+                most = boldness;
             }
         }
     }
     return standsOutMost;
+}
+
+// The bold font beside `regular`: beside the bitmap face the bitmap bold; elsewhere the first face whose glyphs
+// read bold, narrowed so that no caption is wider than the bitmap bold draws it at the window's scale, or
+// unnarrowed without the bitmap bold (FitFontsToCaptions then narrows it). The heaviest of them when none reads
+// bold. Without captions drawn yet, a sample of their stems, bowls and diagonals, capitals and small letters.
+QFont BoldFontFor(const QWidget* window, const QFont& regular, bool besideBitmap, const QStringList& captions) {
+    const QStringList sample{QStringLiteral("Hamburgefonstiv BUILD")};
+    const std::optional<QFont> bitmapBold = BitmapBold();
+    const qreal regularStroke = StrokeOf(regular, window, sample, Stroke::Heaviest);
+    if (besideBitmap && bitmapBold &&
+        ReadsBold(Boldness(StrokeOf(*bitmapBold, window, sample, Stroke::Lightest), regularStroke))) {
+        return *bitmapBold;
+    }
+    auto [fits, widest] = bitmapBold ? WidthsOf(*bitmapBold, window, captions) : std::pair<Fits, Widest>{AnyWidth, {}};
+    const FacePicker picker(true, std::move(fits), std::move(widest));
+    std::vector<QFont> faces(picker.Count());
+    const auto heaviestRegular = [regularStroke](std::size_t /*index*/) { return regularStroke; };
+    const auto lightestBold = [&](std::size_t index) {
+        faces[index] = picker.Fitted(index).value_or(picker.Face(index));
+        return StrokeOf(faces[index], window, sample, Stroke::Lightest);
+    };
+    const std::size_t chosen = FirstPairReadingBold(1, picker.Count(), heaviestRegular, lightestBold).second;
+    return faces[chosen];
+}
+
+QStringList CaptionsOf(const std::vector<QWidget*>& controls) {
+    QStringList captions;
+    for (const QWidget* widget : controls) {
+        captions.append(CaptionOf(widget));
+    }
+    return captions;
+}
+
+// The regular and bold faces for controls of both weights: of the faces that fit, the least narrowed pair in
+// which every bold caption reads bold beside every regular one.
+std::pair<QFont, QFont> FittingPair(const QWidget* window, const std::vector<QWidget*>& regularControls,
+                                    const std::vector<QWidget*>& boldControls) {
+    const std::vector<QFont> regulars = FacePicker(false, RoomOf(regularControls)).LeastNarrowedFirst();
+    if (boldControls.empty()) {
+        return {regulars.front(), {}};
+    }
+    const std::vector<QFont> bolds = FacePicker(true, RoomOf(boldControls)).LeastNarrowedFirst();
+    const QStringList regularCaptions = CaptionsOf(regularControls);
+    const QStringList boldCaptions = CaptionsOf(boldControls);
+    const auto [regular, bold] = FirstPairReadingBold(
+        regulars.size(), bolds.size(),
+        [&](std::size_t index) { return StrokeOf(regulars[index], window, regularCaptions, Stroke::Heaviest); },
+        [&](std::size_t index) { return StrokeOf(bolds[index], window, boldCaptions, Stroke::Lightest); });
+    return {regulars[regular], bolds[bold]};
 }
 
 } // namespace
@@ -271,13 +332,13 @@ WindowFonts WindowFontsFor(const QWidget* window, const QStringList& captions) {
     const std::optional<QFont> bitmap = BitmapFontFor(window);
     if (bitmap) {
         fonts.regular = *bitmap; // the scalable faces are not even listed: the start-up does not wait for them
+    } else if (const std::optional<QFont> reference = BitmapStrike(static_cast<int>(kBitmapStrikeAtStandardDpi))) {
+        auto [fits, widest] = WidthsOf(*reference, window, captions);
+        const FacePicker picker(false, std::move(fits), std::move(widest));
+        fonts.regular = picker.Fitted(0).value_or(picker.Face(0, kNarrowest));
     } else {
-        fonts.regular = ScalableFont(ScalableFamilies(false).front(), false);
-        if (const std::optional<QFont> reference = BitmapStrike(static_cast<int>(kBitmapStrikeAtStandardDpi))) {
-            fonts.regular.setStretch(StretchToMatch(fonts.regular, *reference, window, captions).value_or(kNarrowest));
-        } else {
-            fonts.fitToControls = true;
-        }
+        fonts.regular = FacePicker(false).Face(0);
+        fonts.fitToControls = true;
     }
     // The bitmap face has no bold.
     fonts.bold = BoldFontFor(window, fonts.regular, bitmap.has_value(), captions);
