@@ -23,37 +23,21 @@
 // Hex keeps every byte of an argument intact, blanks and non-ASCII letters included. On Windows the arguments
 // are those the system splits from the wide command line (CommandLineToArgvW), written as UTF-8: the C
 // runtime's argv would have passed them through the 8-bit code page first.
-#include <algorithm>
-#include <array>
-#include <chrono>
-#include <cstdio>
+#include "StandInSystem.h"
+
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <thread>
-#include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include <shellapi.h>
-#else
-#include <csignal>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
+namespace standin {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 // Ample for a test on a loaded machine to let the stand-in end, yet a test that never does fails soon, and the
 // status says why.
 constexpr std::chrono::seconds kReleaseWait{10};
 constexpr int kGaveUp = 124;
-constexpr std::chrono::milliseconds kReleasePoll{5};
-constexpr std::size_t kFloodChunk = std::size_t{64} * 1024;
+
+} // namespace
 
 std::string Hex(const std::string& text) {
     static const char* digits = "0123456789abcdef";
@@ -65,130 +49,10 @@ std::string Hex(const std::string& text) {
     return out;
 }
 
-#ifdef _WIN32
-std::string Utf8(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) {
-        return {};
-    }
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    out.pop_back(); // the terminating zero
-    return out;
-}
-
-std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/) {
-    std::vector<std::string> arguments;
-    int count = 0;
-    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 1; i < count; ++i) {
-            arguments.push_back(Utf8(wide[i]));
-        }
-        LocalFree(wide);
-    }
-    return arguments;
-}
-
-std::string CurrentFolder() {
-    std::array<wchar_t, 32768> folder{};
-    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
-    return length > 0 && length < folder.size() ? Utf8(folder.data()) : std::string{};
-}
-
-std::string Variable(const wchar_t* name) {
-    const wchar_t* value = _wgetenv(name);
-    return value != nullptr ? Utf8(value) : std::string{};
-}
-
-std::wstring Wide(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    if (size <= 1) {
-        return {};
-    }
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), size);
-    out.pop_back();
-    return out;
-}
-
-FILE* OpenLog(const std::string& path) {
-    return _wfopen(Wide(path).c_str(), L"ab");
-}
-
-bool Exists(const std::string& path) {
-    return std::filesystem::exists(Wide(path));
-}
-
-std::string StdinKind() {
-    return "unknown";
-}
-
-std::string Terminals() {
-    std::string flags;
-    for (const DWORD handle : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-        DWORD mode = 0;
-        flags += GetConsoleMode(GetStdHandle(handle), &mode) != 0 ? '1' : '0';
-    }
-    return flags;
-}
-
-[[noreturn]] void Crash() {
-    // An unhandled access violation ends the process with 0xC0000005, as a real crash would; no error box.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    volatile int* nowhere = nullptr;
-    *nowhere = 1;
-    std::abort();
-}
-#define VARIABLE(name) Variable(L##name)
-#else
-std::vector<std::string> Arguments(int argc, char** argv) {
-    return {argv + 1, argv + argc};
-}
-
-std::string CurrentFolder() {
-    std::array<char, 4096> cwd{};
-    return getcwd(cwd.data(), cwd.size()) != nullptr ? std::string{cwd.data()} : std::string{};
-}
-
-std::string Variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::string{value} : std::string{};
-}
-
-FILE* OpenLog(const std::string& path) {
-    return std::fopen(path.c_str(), "ab");
-}
-
-bool Exists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
-
-// What standard input is, and which one: "<kind>:<device>:<inode>", so a test can tell an inherited
-// handle from a new pipe.
-std::string StdinKind() {
-    struct stat info {};
-    if (fstat(0, &info) != 0) {
-        return "closed";
-    }
-    const char* kind = S_ISFIFO(info.st_mode)   ? "pipe"
-                       : S_ISCHR(info.st_mode)  ? "device"
-                       : S_ISREG(info.st_mode)  ? "file"
-                       : S_ISSOCK(info.st_mode) ? "socket"
-                                                : "other";
-    return std::string{kind} + ':' + std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino);
-}
-
-[[noreturn]] void Crash() {
-    std::abort();
-}
-#define VARIABLE(name) Variable(name)
-#endif
-
 long Number(const std::string& text) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 
-// Whether the test has created the file that lets the stand-in end, waited for since `since`.
 bool Released(const std::string& path, Clock::time_point since) {
     if (Clock::now() - since > kReleaseWait) {
         std::exit(kGaveUp);
@@ -196,237 +60,49 @@ bool Released(const std::string& path, Clock::time_point since) {
     return Exists(path);
 }
 
-#ifndef _WIN32
-// What the three standard handles are, as a program asks: "<stdin><stdout><stderr>", 1 for a terminal.
-std::string Terminals() {
-    std::string flags;
-    for (const int handle : {0, 1, 2}) {
-        flags += isatty(handle) != 0 ? '1' : '0';
-    }
-    return flags;
-}
+} // namespace standin
 
-std::string WindowSize() {
-    winsize size{};
-    if (ioctl(1, TIOCGWINSZ, &size) != 0) {
-        return "none";
-    }
-    return std::to_string(size.ws_col) + 'x' + std::to_string(size.ws_row);
-}
+using namespace standin;
 
-bool LeadsItsTerminal() {
-    return getsid(0) == getpid() && tcgetpgrp(0) == getpgrp();
-}
+namespace {
 
-std::string Signals() {
-    std::string ignored;
-    std::string blocked;
-    sigset_t mask;
-    sigprocmask(SIG_BLOCK, nullptr, &mask);
-    for (int signal = 1; signal < NSIG; ++signal) {
-        struct sigaction action {};
-        if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) {
-            ignored += (ignored.empty() ? "" : ",") + std::to_string(signal);
-        }
-        if (sigismember(&mask, signal) == 1) {
-            blocked += (blocked.empty() ? "" : ",") + std::to_string(signal);
-        }
-    }
-    return ignored + '/' + blocked;
-}
-
-bool InUtf8Mode() {
-    termios modes{};
-    return tcgetattr(0, &modes) == 0 && (modes.c_iflag & IUTF8) != 0;
-}
-
-void WriteAll(const char* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(1, bytes, size);
-        if (written <= 0) {
-            return;
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-}
-
-void Replay(const char* path) {
-    if (FILE* file = std::fopen(path, "rb")) {
-        std::array<char, 4096> buffer{};
-        std::size_t count = 0;
-        while ((count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
-            WriteAll(buffer.data(), count);
-        }
-        std::fclose(file);
-    }
-}
-
-void DrawProgress() {
-    std::string text = "Working...\nProgress   0%";
-    for (int percent = 25; percent <= 100; percent += 25) {
-        text += "\b\b\b\b" + std::string(percent < 100 ? " " : "") + std::to_string(percent) + '%';
-    }
-    text += "\rProgress 100%\nDone.\n";
-    WriteAll(text.data(), text.size());
-}
-
-// At least `bytes` of numbered lines; with a release file, more until it exists.
-void Flood(long bytes, const std::string& release) {
-    const Clock::time_point start = Clock::now();
-    std::string buffer;
-    for (long line = 0; bytes > 0 || !release.empty(); ++line) {
-        std::string text = "line " + std::to_string(line) + " of the flood: abcdefghijklmnopqrstuvwxyz0123456789\n";
-        if (release.empty()) {
-            text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(bytes)));
-        }
-        bytes -= static_cast<long>(text.size());
-        buffer += text;
-        if (buffer.size() >= kFloodChunk || (bytes <= 0 && release.empty())) {
-            WriteAll(buffer.data(), buffer.size());
-            buffer.clear();
-            if (bytes <= 0 && !release.empty() && Released(release, start)) {
-                return;
-            }
-        }
-    }
-}
-
-// Reads one key as a "press any key" prompt does: at once, unechoed; echoes it itself.
-std::string WaitForKey() {
-    termios saved{};
-    const bool terminal = tcgetattr(0, &saved) == 0;
-    if (terminal) {
-        termios raw = saved;
-        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-        raw.c_cc[VMIN] = 1;
-        raw.c_cc[VTIME] = 0;
-        tcsetattr(0, TCSANOW, &raw);
-    }
-    const std::string prompt = "Press any key\n";
-    WriteAll(prompt.data(), prompt.size());
-    char key = 0;
-    const bool got = read(0, &key, 1) == 1;
-    if (terminal) {
-        tcsetattr(0, TCSANOW, &saved);
-    }
-    const std::string echo = got ? std::string("key=") + key + '\n' : std::string("no key\n");
-    WriteAll(echo.data(), echo.size());
-    return got ? Hex(std::string(1, key)) : std::string();
-}
-
-volatile std::sig_atomic_t g_resized = 0;
-
-void NoteResize(int /*signal*/) {
-    g_resized = 1; // all a handler may safely do; the size is read and logged outside it
-}
-
-void WatchResizes() {
-    if (Number(VARIABLE("VANTREL_STANDIN_WINCH")) == 0) {
-        return;
-    }
-    struct sigaction action {};
-    action.sa_handler = NoteResize;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGWINCH, &action, nullptr);
-}
-
-void ReportResize() {
-    if (g_resized == 0) {
-        return;
-    }
-    g_resized = 0;
-    const std::string size = WindowSize();
-    const std::string line = "size " + size + '\n';
-    WriteAll(line.data(), line.size());
-    if (const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG"); !logPath.empty()) {
-        if (FILE* log = OpenLog(logPath)) {
-            std::fprintf(log, "winch=%s\n", size.c_str());
-            std::fclose(log);
-        }
-    }
-}
-
-// What a console program does on its terminal, as the variables ask.
-void TalkToTheTerminal() {
-    if (const std::string replay = VARIABLE("VANTREL_STANDIN_REPLAY"); !replay.empty()) {
-        Replay(replay.c_str());
-    }
-    if (Number(VARIABLE("VANTREL_STANDIN_PROGRESS")) != 0) {
-        DrawProgress();
-    }
-    if (const long bytes = Number(VARIABLE("VANTREL_STANDIN_FLOOD")); bytes > 0) {
-        Flood(bytes, VARIABLE("VANTREL_STANDIN_FLOOD_UNTIL"));
-    }
-    if (Number(VARIABLE("VANTREL_STANDIN_WAIT_KEY")) != 0) {
-        const std::string key = WaitForKey();
-        if (const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG"); !logPath.empty()) {
-            if (FILE* log = OpenLog(logPath)) {
-                std::fprintf(log, "key=%s\n", key.c_str());
-                std::fclose(log);
-            }
-        }
-    }
-}
-#endif
+constexpr std::chrono::milliseconds kReleasePoll{5};
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-#ifndef _WIN32
-    const std::string signals = Signals();
-    const bool utf8 = InUtf8Mode();
-    if (Number(VARIABLE("VANTREL_STANDIN_IGNORE_HUP")) != 0) {
-        std::signal(SIGHUP, SIG_IGN);
-    }
-    WatchResizes();
-    const std::string terminals = Terminals();
-    const std::string size = WindowSize();
-    const bool leader = LeadsItsTerminal();
-#else
-    const std::string terminals = Terminals();
-    const std::string size = "none";
-    const bool leader = false;
-    const std::string signals = "/";
-    const bool utf8 = false;
-#endif
+    const Start start = TakeStart();
     const std::string stdinKind = StdinKind();
-    if (Number(VARIABLE("VANTREL_STANDIN_READ_STDIN")) != 0) {
+    if (Number(Variable("VANTREL_STANDIN_READ_STDIN")) != 0) {
         while (std::fgetc(stdin) != EOF) {
         }
     }
-    const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG");
+    const std::string logPath = Variable("VANTREL_STANDIN_LOG");
     if (!logPath.empty()) {
         if (FILE* log = OpenLog(logPath)) {
             const std::vector<std::string> arguments = Arguments(argc, argv);
             std::fprintf(log, "run\ncwd=%s\nstdin=%s\ntty=%s\nsize=%s\nleader=%d\nsignals=%s\nutf8=%d\nargc=%zu\n",
-                         Hex(CurrentFolder()).c_str(), stdinKind.c_str(), terminals.c_str(), size.c_str(),
-                         leader ? 1 : 0, signals.c_str(), utf8 ? 1 : 0, arguments.size());
+                         Hex(CurrentFolder()).c_str(), stdinKind.c_str(), start.terminals.c_str(), start.size.c_str(),
+                         start.leader ? 1 : 0, start.signals.c_str(), start.utf8 ? 1 : 0, arguments.size());
             for (const std::string& argument : arguments) {
                 std::fprintf(log, "arg=%s\n", Hex(argument).c_str());
             }
-#ifdef _WIN32
-            std::fprintf(log, "console=%d\n", GetConsoleWindow() != nullptr ? 1 : 0);
-#endif
+            LogPlatform(log);
             std::fprintf(log, "end\n");
             std::fclose(log);
         }
     }
-#ifndef _WIN32
     TalkToTheTerminal();
-#endif
-    const std::string release = VARIABLE("VANTREL_STANDIN_WAIT_FOR");
+    const std::string release = Variable("VANTREL_STANDIN_WAIT_FOR");
     if (!release.empty()) {
         // Polls: the test's creating a file is the only signal a plain program can wait for everywhere.
-        for (const Clock::time_point start = Clock::now(); !Released(release, start);) {
+        for (const Clock::time_point since = Clock::now(); !Released(release, since);) {
             std::this_thread::sleep_for(kReleasePoll);
-#ifndef _WIN32
-            ReportResize();
-#endif
+            WhileWaiting();
         }
     }
-    if (Number(VARIABLE("VANTREL_STANDIN_CRASH")) != 0) {
+    if (Number(Variable("VANTREL_STANDIN_CRASH")) != 0) {
         Crash();
     }
-    return static_cast<int>(Number(VARIABLE("VANTREL_STANDIN_EXIT")));
+    return static_cast<int>(Number(Variable("VANTREL_STANDIN_EXIT")));
 }
