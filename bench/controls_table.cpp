@@ -43,9 +43,9 @@ std::string Literal(std::string_view text) {
             literal += '\\';
             literal += c;
         } else if (byte < 0x20 || byte >= 0x7f) {
-            char octal[5]{};
-            std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned>(byte));
-            literal += octal;
+            std::array<char, 5> octal{};
+            std::snprintf(octal.data(), octal.size(), "\\%03o", static_cast<unsigned>(byte));
+            literal += octal.data();
         } else {
             literal += c;
         }
