@@ -51,8 +51,11 @@ build() {
         cmake --build "$BUILD_DIR" --target xwindow >/dev/null
     fi
     QT=$(bash "$ROOT/scripts/qt-windows.sh")
-    say "building into $WIN_BUILD against $QT"
-    cmake -S "$ROOT" -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/scripts/mingw-w64.cmake" \
+    VTERM=$(bash "$ROOT/scripts/libvterm-windows.sh")
+    say "building into $WIN_BUILD against $QT and $VTERM"
+    # pkg-config sees the Windows libvterm alone, never the host's.
+    PKG_CONFIG_LIBDIR="$VTERM/lib/pkgconfig" cmake -S "$ROOT" -B "$WIN_BUILD" \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/scripts/mingw-w64.cmake" -DVANTREL_WINDOWS_PREFIXES="$VTERM" \
         -DCMAKE_PREFIX_PATH="$QT" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_TESTS=ON -DVANTREL_BUILD_BENCH=OFF \
         -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
