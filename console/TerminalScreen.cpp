@@ -1,12 +1,12 @@
 #include "TerminalScreen.h"
 
+#include "ConsoleFace.h"
 #include "TerminalAccessible.h"
 #include "TerminalKeyMap.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -36,8 +36,7 @@ QString FromUcs4(const std::u32string& text) {
 } // namespace
 
 TerminalScreen::TerminalScreen(QWidget* parent)
-    : QAbstractScrollArea(parent), m_model(kRows, kColumns, kScrollbackLines),
-      m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
+    : QAbstractScrollArea(parent), m_model(kRows, kColumns, kScrollbackLines), m_font(ConsoleFace()) {
     InstallTerminalAccessibleFactory();
     setObjectName(QStringLiteral("ConsoleScreen"));
     m_font.setStyleHint(QFont::TypeWriter);
