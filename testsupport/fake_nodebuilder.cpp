@@ -9,14 +9,17 @@
 //   _WAIT_FOR=f   run until the file f exists (a minute at the most), so a test decides when it ends
 //   _WINCH=1      while it waits for _WAIT_FOR, log each new terminal size it is told of (SIGWINCH) as
 //                 "winch=<columns>x<rows>" and print it as "size <columns>x<rows>"
+//   _CHILD=1      Windows: start a stand-in of its own that only waits, and log its process id as "child=<pid>"
+//   _CONSOLE_DEVICE=1  Windows: talk to the console through its device (CONOUT$, CONIN$), not the standard handles
 //   _CRASH=1      end by a crash: abort() on POSIX, an access violation on Windows
 //   _EXIT=n       end with status n (0 otherwise)
-// (_IGNORE_HUP, _REPLAY, _PROGRESS, _FLOOD, _WAIT_KEY and _WINCH are for a terminal, and POSIX only.)
+// (_IGNORE_HUP is POSIX only; _REPLAY, _PROGRESS, _FLOOD, _WAIT_KEY and _WINCH are for a terminal or a console;
+// on Windows _WINCH looks for a new console size while it waits.)
 // Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>:<device>:<inode>", "tty=<three 0/1 for
-// standard input, output, error>", "size=<columns>x<rows>" (the terminal's, or "none"), "leader=<0/1>" (leads
-// its session and its terminal's foreground group), "signals=<ignored>/<blocked>" (the numbers of the signals
-// it started with ignored and blocked, each list comma-separated), "utf8=<0/1>" (its terminal is in UTF-8 mode),
-// "argc=<n>", "arg=<hex>"..., "end". On Windows a console stands for the terminal: "tty=" tells which standard
+// standard input, output, error>", "size=<columns>x<rows>" (the terminal's or the console window's, or "none"),
+// "leader=<0/1>" (leads its session and its terminal's foreground group), "signals=<ignored>/<blocked>" (the numbers of
+// the signals it started with ignored and blocked, each list comma-separated), "utf8=<0/1>" (its terminal is in UTF-8
+// mode), "argc=<n>", "arg=<hex>"..., "end". On Windows a console stands for the terminal: "tty=" tells which standard
 // handles are a console (GetConsoleMode succeeds on them), and a line "console=<0/1>" whether the process has a
 // console window (GetConsoleWindow), as Windows gives a console program started by a windowed one.
 // Hex keeps every byte of an argument intact, blanks and non-ASCII letters included. On Windows the arguments
@@ -183,6 +186,16 @@ long Number(const std::string& text) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 
+// Appends a line to the log, when there is one.
+void LogLine(const std::string& line) {
+    if (const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG"); !logPath.empty()) {
+        if (FILE* log = OpenLog(logPath)) {
+            std::fprintf(log, "%s\n", line.c_str());
+            std::fclose(log);
+        }
+    }
+}
+
 #ifndef _WIN32
 // What the three standard handles are, as a program asks: "<stdin><stdout><stderr>", 1 for a terminal.
 std::string Terminals() {
@@ -238,46 +251,6 @@ void WriteAll(const char* bytes, std::size_t size) {
     }
 }
 
-void Replay(const char* path) {
-    if (FILE* file = std::fopen(path, "rb")) {
-        std::array<char, 4096> buffer{};
-        std::size_t count = 0;
-        while ((count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
-            WriteAll(buffer.data(), count);
-        }
-        std::fclose(file);
-    }
-}
-
-void DrawProgress() {
-    std::string text = "Working...\nProgress   0%";
-    for (int percent = 25; percent <= 100; percent += 25) {
-        text += "\b\b\b\b" + std::string(percent < 100 ? " " : "") + std::to_string(percent) + '%';
-    }
-    text += "\rProgress 100%\nDone.\n";
-    WriteAll(text.data(), text.size());
-}
-
-// At least `bytes` of numbered lines; with a release file, more until it exists.
-void Flood(long bytes, const std::string& release) {
-    std::string buffer;
-    for (long line = 0; bytes > 0 || !release.empty(); ++line) {
-        std::string text = "line " + std::to_string(line) + " of the flood: abcdefghijklmnopqrstuvwxyz0123456789\n";
-        if (release.empty()) {
-            text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(bytes)));
-        }
-        bytes -= static_cast<long>(text.size());
-        buffer += text;
-        if (buffer.size() >= kFloodChunk || (bytes <= 0 && release.empty())) {
-            WriteAll(buffer.data(), buffer.size());
-            buffer.clear();
-            if (bytes <= 0 && !release.empty() && Exists(release)) {
-                return;
-            }
-        }
-    }
-}
-
 // Reads one key as a "press any key" prompt does: at once, unechoed; echoes it itself.
 std::string WaitForKey() {
     termios saved{};
@@ -325,10 +298,148 @@ void ReportResize() {
     const std::string size = WindowSize();
     const std::string line = "size " + size + '\n';
     WriteAll(line.data(), line.size());
-    if (const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG"); !logPath.empty()) {
-        if (FILE* log = OpenLog(logPath)) {
-            std::fprintf(log, "winch=%s\n", size.c_str());
-            std::fclose(log);
+    LogLine("winch=" + size);
+}
+
+void StartChild() {}
+#else
+// The console the stand-in was given: its standard handles, or with _CONSOLE_DEVICE=1 the console's own
+// device (CONOUT$, CONIN$), which a program attached to a console can always open.
+HANDLE ConsoleHandle(DWORD standard, const wchar_t* device) {
+    if (Number(VARIABLE("VANTREL_STANDIN_CONSOLE_DEVICE")) == 0) {
+        return GetStdHandle(standard);
+    }
+    static HANDLE input = nullptr;
+    static HANDLE output = nullptr;
+    HANDLE& handle = standard == STD_INPUT_HANDLE ? input : output;
+    if (handle == nullptr) {
+        handle = CreateFileW(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    }
+    return handle;
+}
+
+HANDLE Output() {
+    return ConsoleHandle(STD_OUTPUT_HANDLE, L"CONOUT$");
+}
+
+HANDLE Input() {
+    return ConsoleHandle(STD_INPUT_HANDLE, L"CONIN$");
+}
+
+void WriteAll(const char* bytes, std::size_t size) {
+    DWORD written = 0;
+    while (size > 0 && WriteFile(Output(), bytes, static_cast<DWORD>(size), &written, nullptr) && written > 0) {
+        bytes += written;
+        size -= written;
+    }
+}
+
+// The console window's columns and rows.
+std::string WindowSize() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(Output(), &info) == 0) {
+        return "none";
+    }
+    return std::to_string(info.srWindow.Right - info.srWindow.Left + 1) + 'x' +
+           std::to_string(info.srWindow.Bottom - info.srWindow.Top + 1);
+}
+
+std::string WaitForKey() {
+    DWORD saved = 0;
+    const bool console = GetConsoleMode(Input(), &saved) != 0;
+    if (console) {
+        SetConsoleMode(Input(), 0); // no line editing, no echo
+    }
+    const std::string prompt = "Press any key\n";
+    WriteAll(prompt.data(), prompt.size());
+    char key = 0;
+    DWORD read = 0;
+    const bool got = ReadFile(Input(), &key, 1, &read, nullptr) != 0 && read == 1;
+    if (console) {
+        SetConsoleMode(Input(), saved);
+    }
+    const std::string echo = got ? std::string("key=") + key + '\n' : std::string("no key\n");
+    WriteAll(echo.data(), echo.size());
+    return got ? Hex(std::string(1, key)) : std::string();
+}
+
+// A console tells a program of a new size only through its input queue; the stand-in looks for it as it waits.
+std::string g_size;
+
+void WatchResizes() {
+    g_size = WindowSize();
+}
+
+void ReportResize() {
+    if (Number(VARIABLE("VANTREL_STANDIN_WINCH")) == 0 || WindowSize() == g_size) {
+        return;
+    }
+    g_size = WindowSize();
+    const std::string line = "size " + g_size + '\n';
+    WriteAll(line.data(), line.size());
+    LogLine("winch=" + g_size);
+}
+
+// _CHILD=1: another stand-in that only waits, as a program that NodeBuilder started would.
+void StartChild() {
+    if (Number(VARIABLE("VANTREL_STANDIN_CHILD")) == 0) {
+        return;
+    }
+    std::array<wchar_t, 32768> self{};
+    GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    const std::string log = VARIABLE("VANTREL_STANDIN_LOG");
+    SetEnvironmentVariableW(L"VANTREL_STANDIN_CHILD", nullptr);
+    SetEnvironmentVariableW(L"VANTREL_STANDIN_LOG", nullptr);
+    std::wstring line = L"\"" + std::wstring(self.data()) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) != 0) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    SetEnvironmentVariableW(L"VANTREL_STANDIN_LOG", Wide(log).c_str());
+    LogLine("child=" + std::to_string(info.dwProcessId));
+}
+#endif
+
+void Replay(const char* path) {
+    if (FILE* file = std::fopen(path, "rb")) {
+        std::array<char, 4096> buffer{};
+        std::size_t count = 0;
+        while ((count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+            WriteAll(buffer.data(), count);
+        }
+        std::fclose(file);
+    }
+}
+
+void DrawProgress() {
+    std::string text = "Working...\nProgress   0%";
+    for (int percent = 25; percent <= 100; percent += 25) {
+        text += "\b\b\b\b" + std::string(percent < 100 ? " " : "") + std::to_string(percent) + '%';
+    }
+    text += "\rProgress 100%\nDone.\n";
+    WriteAll(text.data(), text.size());
+}
+
+// At least `bytes` of numbered lines; with a release file, more until it exists.
+void Flood(long bytes, const std::string& release) {
+    std::string buffer;
+    for (long line = 0; bytes > 0 || !release.empty(); ++line) {
+        std::string text = "line " + std::to_string(line) + " of the flood: abcdefghijklmnopqrstuvwxyz0123456789\n";
+        if (release.empty()) {
+            text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(bytes)));
+        }
+        bytes -= static_cast<long>(text.size());
+        buffer += text;
+        if (buffer.size() >= kFloodChunk || (bytes <= 0 && release.empty())) {
+            WriteAll(buffer.data(), buffer.size());
+            buffer.clear();
+            if (bytes <= 0 && !release.empty() && Exists(release)) {
+                return;
+            }
         }
     }
 }
@@ -344,17 +455,11 @@ void TalkToTheTerminal() {
     if (const long bytes = Number(VARIABLE("VANTREL_STANDIN_FLOOD")); bytes > 0) {
         Flood(bytes, VARIABLE("VANTREL_STANDIN_FLOOD_UNTIL"));
     }
+    StartChild();
     if (Number(VARIABLE("VANTREL_STANDIN_WAIT_KEY")) != 0) {
-        const std::string key = WaitForKey();
-        if (const std::string logPath = VARIABLE("VANTREL_STANDIN_LOG"); !logPath.empty()) {
-            if (FILE* log = OpenLog(logPath)) {
-                std::fprintf(log, "key=%s\n", key.c_str());
-                std::fclose(log);
-            }
-        }
+        LogLine("key=" + WaitForKey());
     }
 }
-#endif
 
 } // namespace
 
@@ -365,17 +470,15 @@ int main(int argc, char* argv[]) {
     if (Number(VARIABLE("VANTREL_STANDIN_IGNORE_HUP")) != 0) {
         std::signal(SIGHUP, SIG_IGN);
     }
-    WatchResizes();
-    const std::string terminals = Terminals();
-    const std::string size = WindowSize();
     const bool leader = LeadsItsTerminal();
 #else
-    const std::string terminals = Terminals();
-    const std::string size = "none";
     const bool leader = false;
     const std::string signals = "/";
     const bool utf8 = false;
 #endif
+    WatchResizes();
+    const std::string terminals = Terminals();
+    const std::string size = WindowSize();
     const std::string stdinKind = StdinKind();
     if (Number(VARIABLE("VANTREL_STANDIN_READ_STDIN")) != 0) {
         while (std::fgetc(stdin) != EOF) {
@@ -398,17 +501,13 @@ int main(int argc, char* argv[]) {
             std::fclose(log);
         }
     }
-#ifndef _WIN32
     TalkToTheTerminal();
-#endif
     const std::string release = VARIABLE("VANTREL_STANDIN_WAIT_FOR");
     if (!release.empty()) {
         // Polls: the test's creating a file is the only signal a plain program can wait for everywhere.
         for (int i = 0; i < kReleaseChecks && !Exists(release); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(kReleasePollMs));
-#ifndef _WIN32
             ReportResize();
-#endif
         }
     }
     if (Number(VARIABLE("VANTREL_STANDIN_CRASH")) != 0) {
