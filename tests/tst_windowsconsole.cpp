@@ -13,10 +13,12 @@
 #include "Form1.h"
 #include "MemoryStore.h"
 #include "MessageRecorder.h"
+#include "PseudoTerminal.h"
 #include "StandIn.h"
 #include "TerminalScreen.h"
 
-#include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
