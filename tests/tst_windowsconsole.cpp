@@ -79,6 +79,7 @@ private slots:
     void nodeBuilderSeesAConsoleOfTheConsolesSize_data();
     void nodeBuilderSeesAConsoleOfTheConsolesSize();
     void aResizedConsoleGivesNodeBuilderItsSize();
+    void typedKeysReachNodeBuilder();
     void stopEndsNodeBuilderAndWhatItStarted_data();
     void stopEndsNodeBuilderAndWhatItStarted();
     void theMainWindowReportsHowTheRunEnded_data();
@@ -180,6 +181,22 @@ void TestWindowsConsole::aResizedConsoleGivesNodeBuilderItsSize() {
     console.Run({QString::fromLatin1(kLine)});
     QCOMPARE(standIn.Runs().constFirst().resizes.constLast(), size);
     QCOMPARE(Size(screen), size);
+}
+
+void TestWindowsConsole::typedKeysReachNodeBuilder() {
+    StandIn standIn;
+    PathPrefix path(standIn.Folder());
+    const Variables variables{{"VANTREL_STANDIN_WAIT_KEY", "1"},
+                              {"VANTREL_STANDIN_CONSOLE_DEVICE", ThroughTheDevice()}};
+    Console console;
+    When(
+        &console, [&console] { return console.Screen()->ScreenText().contains(QStringLiteral("Press any key")); },
+        [&console] { QTest::keyClick(console.Screen(), Qt::Key_Q); });
+    const RunOutcome outcome = console.Run({QString::fromLatin1(kLine)});
+    QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
+    QCOMPARE(standIn.Runs().value(0).key, QStringLiteral("q"));
+    QVERIFY2(console.Screen()->ScreenText().contains(QStringLiteral("key=q")),
+             qPrintable(console.Screen()->ScreenText()));
 }
 
 void TestWindowsConsole::stopEndsNodeBuilderAndWhatItStarted_data() {
