@@ -1,9 +1,9 @@
 #include "TerminalPainter.h"
 
+#include "ConsoleFace.h"
 #include "TerminalStrings.h"
 #include "TerminalText.h"
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QtMath>
@@ -24,7 +24,7 @@ QColor ColourOf(const TerminalModel& model, std::uint8_t colour, const QColor& f
 
 } // namespace
 
-TerminalPainter::TerminalPainter() : m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
+TerminalPainter::TerminalPainter() : m_font(ConsoleFace()) {
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setFixedPitch(true);
     // A fixed-pitch font's advance need not be a whole number of pixels; rounding it would let a line's text

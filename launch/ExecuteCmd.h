@@ -48,8 +48,8 @@ RunOutcome RunAndWait(const QString& commandLine);
 
 class PseudoTerminal;
 
-// POSIX: as RunAndWait, but the program runs on `terminal` as the leader of a session of its own; a hang-up
-// of the terminal during the run makes the outcome Stopped.
+// As RunAndWait, but the program runs on `terminal`: POSIX, as the leader of a session of its own; Windows, on
+// its pseudo console, in its job. A hang-up of the terminal during the run makes the outcome Stopped.
 RunOutcome RunOnTerminal(const QString& commandLine, PseudoTerminal& terminal);
 
 // A signal's number and, where the system knows one, its name ("6 (SIGABRT)").

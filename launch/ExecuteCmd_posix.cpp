@@ -1,6 +1,6 @@
 #include "ExecuteCmd.h"
 
-#include "PseudoTerminal.h"
+#include "PseudoTerminal_posix.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -44,7 +44,7 @@ RunOutcome Run(const QString& commandLine, PseudoTerminal* terminal) {
 
     QEventLoop loop;
     if (terminal != nullptr) {
-        process.setChildProcessModifier(terminal->ChildSetup());
+        process.setChildProcessModifier(terminal->Native().ChildSetup());
         QObject::connect(&process, &QProcess::started, terminal,
                          [&process, terminal, &location] { terminal->Attach(process.processId(), location.path); });
     }

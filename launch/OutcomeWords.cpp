@@ -12,12 +12,21 @@ OutcomeWords WordsFor(const RunOutcome& outcome) {
         }
         return {{}, {}, text, Weight::Critical};
     }
-    case RunOutcome::Kind::Crashed:
+    case RunOutcome::Kind::Crashed: {
+        const QString message =
+            QStringLiteral("NodeBuilder (%1) crashed. The output file may be missing or incomplete.")
+                .arg(outcome.program);
+        if (outcome.signal == 0) {
+            // Windows: ended by an exception, whose code is the exit status.
+            const QString code =
+                QStringLiteral("0x%1").arg(QString::number(static_cast<quint32>(outcome.exitStatus), 16).toUpper());
+            return {QStringLiteral("Crashed"), QStringLiteral("NodeBuilder crashed: exception %1.").arg(code), message,
+                    Weight::Critical};
+        }
         return {QStringLiteral("Ended by signal %1").arg(outcome.signal),
-                QStringLiteral("NodeBuilder ended by signal %1.").arg(SignalName(outcome.signal)),
-                QStringLiteral("NodeBuilder (%1) crashed. The output file may be missing or incomplete.")
-                    .arg(outcome.program),
+                QStringLiteral("NodeBuilder ended by signal %1.").arg(SignalName(outcome.signal)), message,
                 Weight::Critical};
+    }
     case RunOutcome::Kind::Stopped:
         return {QStringLiteral("Stopped"), QStringLiteral("NodeBuilder was stopped."),
                 QStringLiteral("NodeBuilder (%1) was stopped before it ended. The output file may be missing or "

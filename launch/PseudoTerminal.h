@@ -4,21 +4,23 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
-class QSocketNotifier;
+#include <memory>
 
 namespace vantrel {
 
-// A pseudo-terminal for one run of NodeBuilder: NodeBuilder leads a session of its own with the terminal's
-// far end as its controlling terminal and standard handles; this end reads what it writes and passes typed
-// keys on. Nothing here blocks: reads and writes wait for the descriptor to be ready.
+// A terminal for one run of NodeBuilder, which NodeBuilder writes its screen on and reads its keys from; this end
+// reads what it writes and passes typed keys on, and nothing here blocks the window's thread for long. POSIX: a
+// pseudo-terminal, its far end the controlling terminal and standard handles of a session NodeBuilder leads.
+// Windows: a pseudo console, NodeBuilder in a job object of its own. Each platform's unit has its half.
 class PseudoTerminal final : public QObject {
     Q_OBJECT
 
 public:
-    // How long a hang-up has to end the session before what is left of it is killed.
+    // How long a hang-up has to end the run before what is left of it is killed.
     static constexpr int kHangUpGraceMs = 3000;
+
+    // What the platform needs to start a program on the terminal; each platform's private header declares it.
+    class System;
 
     PseudoTerminal(int columns, int rows, QObject* parent = nullptr);
     PseudoTerminal(const PseudoTerminal&) = delete;
@@ -26,29 +28,29 @@ public:
     // Closing this end hangs up whatever still holds the far end.
     ~PseudoTerminal() override;
 
+    // Whether the system offers such terminals at all: always on POSIX; on Windows from Windows 10 1809 on.
+    [[nodiscard]] static bool Available();
+
     // False when no terminal could be had; Problem() then says why, in words for the user.
-    [[nodiscard]] bool IsOpen() const { return m_master >= 0; }
+    [[nodiscard]] bool IsOpen() const { return m_problem.isEmpty(); }
     [[nodiscard]] QString Problem() const { return m_problem; }
+    [[nodiscard]] System& Native() const { return *m_system; }
 
-    // Run in the child between fork and exec: a new session, this terminal as its controlling terminal and
-    // as standard input, output and error, every signal's default action and none blocked. Only
-    // async-signal-safe calls.
-    [[nodiscard]] std::function<void()> ChildSetup() const;
-
-    // The program `program` runs on the terminal as the process `pid`, leader of its session and group.
+    // The program `program` runs on the terminal as the process `pid`.
     void Attach(qint64 pid, const QString& program);
-    // The leader has ended: reads what it wrote last and forgets the session.
+    // That process has ended: reads what was written last and forgets the run.
     void Detach();
     [[nodiscard]] bool IsRunning() const { return m_session > 0; }
 
-    // Sends bytes as if typed; kept in order and written as the terminal takes them. Dropped when nothing runs.
+    // Sends bytes as if typed, in order. Dropped when nothing runs.
     void Write(const QByteArray& bytes);
 
-    // The terminal's new size; the kernel tells the program on it (SIGWINCH).
+    // The terminal's new size, which the program on it is told of.
     void Resize(int columns, int rows) const;
 
-    // A hang-up, as when a terminal's window is closed: SIGHUP to the session's process group, then SIGKILL
-    // to whatever of it is still there kHangUpGraceMs later.
+    // A hang-up, as when a terminal's window is closed, then whatever of the run is still there kHangUpGraceMs
+    // later is killed. POSIX: SIGHUP to the session's process group, then SIGKILL. Windows: the pseudo console
+    // is closed (CTRL_CLOSE_EVENT), then the job is terminated.
     void HangUp();
     [[nodiscard]] bool WasHungUp() const { return m_hungUp; }
 
@@ -57,17 +59,8 @@ signals:
     void Received(const QByteArray& bytes);
 
 private:
-    // Reads until nothing is left, or for `sliceMs` at most when that is not negative.
-    void ReadAvailable(qint64 sliceMs);
-    void WritePending();
-    void CloseSlave();
-
-    int m_master{-1};
-    int m_slave{-1};
+    std::unique_ptr<System> m_system;
     QString m_problem;
-    QSocketNotifier* m_reader{};
-    QSocketNotifier* m_writer{};
-    QByteArray m_pending;
     qint64 m_session{};
     bool m_hungUp{false};
 };

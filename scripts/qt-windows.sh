@@ -23,55 +23,13 @@ key=$(printf '%s\n' "$QT_VERSION" "${QT_FEATURES[@]}" | sha256sum | cut -c1-10)
 CACHE="${VANTREL_CACHE:-$HOME/.cache/vantrel-frontend}"
 PREFIX="$CACHE/qt-$QT_VERSION-mingw-$key"
 
-if [ -f "$PREFIX/.complete" ]; then
-    echo "$PREFIX"
-    exit 0
-fi
+cached_prefix_ready "$PREFIX" qt-windows && exit 0
 
 say() { echo "qt-windows: $*" >&2; }
 
-# One build at a time: a second run (another work tree, say) waits for the first and then uses its result.
-mkdir -p "$CACHE"
-exec 9>"$PREFIX.lock"
-if ! flock -n 9; then
-    say "another run is building Qt for Windows into $PREFIX; waiting for it"
-    flock 9
-fi
-if [ -f "$PREFIX/.complete" ]; then
-    echo "$PREFIX"
-    exit 0
-fi
-
-# The source package needs a deb-src entry; derive it from the machine's own Debian entries.
-ensure_deb_src() {
-    if grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-        return 0
-    fi
-    local sudo_cmd=()
-    [ "$(id -u)" = 0 ] || sudo_cmd=(sudo)
-    local out=/etc/apt/sources.list.d/vantrel-deb-src.sources
-    say "adding a deb-src entry derived from the machine's Debian sources ($out)"
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-        sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | "${sudo_cmd[@]}" tee "$out" >/dev/null
-    else
-        grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
-            "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/vantrel-deb-src.list >/dev/null
-    fi
-    "${sudo_cmd[@]}" apt-get update -qq
-}
-
-install_missing_packages "${WINDOWS_PACKAGES[@]}"
-ensure_deb_src
-
-work="$CACHE/qt-$QT_VERSION-mingw-$key.build"
-rm -rf "$work" "$PREFIX" # what a failed or interrupted build left
-mkdir -p "$work"
+work="$PREFIX.build"
 say "building Qt $QT_VERSION for Windows once for this machine into $PREFIX (about half an hour on 2 cores)"
-(cd "$work" && apt-get source -qq qt6-base >/dev/null 2>&1) || {
-    say "apt-get source qt6-base failed"
-    exit 1
-}
-src=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
+src=$(debian_source qt-windows "$PREFIX" qt6-base)
 
 cmake -G Ninja -S "$src" -B "$work/build" \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/scripts/mingw-w64.cmake" \

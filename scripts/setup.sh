@@ -54,6 +54,62 @@ install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# The builds kept once per machine in the cache folder (Qt and libvterm for Windows). One build of a prefix at a
+# time: a second run (another work tree, say) waits for the first, then uses its result. True, with the prefix
+# printed, when the prefix is complete; false, holding the prefix's lock, when the caller is to build it.
+cached_prefix_ready() {
+    local prefix=$1 name=$2
+    if [ -f "$prefix/.complete" ]; then
+        echo "$prefix"
+        return 0
+    fi
+    mkdir -p "$(dirname "$prefix")"
+    exec 9>"$prefix.lock"
+    if ! flock -n 9; then
+        echo "$name: another run is building into $prefix; waiting for it" >&2
+        flock 9
+    fi
+    if [ -f "$prefix/.complete" ]; then
+        echo "$prefix"
+        return 0
+    fi
+    return 1
+}
+
+# The source package needs a deb-src entry; derive it from the machine's own Debian entries.
+ensure_deb_src() {
+    if grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        return 0
+    fi
+    local sudo_cmd=()
+    [ "$(id -u)" = 0 ] || sudo_cmd=(sudo)
+    local out=/etc/apt/sources.list.d/vantrel-deb-src.sources
+    echo "adding a deb-src entry derived from the machine's Debian sources ($out)" >&2
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | "${sudo_cmd[@]}" tee "$out" >/dev/null
+    else
+        grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
+            "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/vantrel-deb-src.list >/dev/null
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+}
+
+# debian_source NAME PREFIX PACKAGE: Debian's source of PACKAGE, unpacked afresh into PREFIX.build for a build
+# into PREFIX (whatever a failed or interrupted build left goes first); prints the source's folder.
+debian_source() {
+    local name=$1 prefix=$2 source_package=$3
+    local work="$prefix.build"
+    install_missing_packages "${WINDOWS_PACKAGES[@]}"
+    ensure_deb_src
+    rm -rf "$work" "$prefix"
+    mkdir -p "$work"
+    (cd "$work" && apt-get source -qq "$source_package" >/dev/null 2>&1) || {
+        echo "$name: apt-get source $source_package failed" >&2
+        return 1
+    }
+    find "$work" -mindepth 1 -maxdepth 1 -type d -name "$source_package-*" | head -n 1
+}
+
 configure() {
     local dir=$1
     shift

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "Console.h"
+#include "TerminalScreen.h"
+
 #include <QObject>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -25,6 +29,15 @@ inline void When(QObject* context, std::function<bool()> condition, std::functio
                          }
                      });
     timer->start(5);
+}
+
+// Runs a command line in `console` with a stand-in that waits for a key (its variables set so), and types
+// `key` once it asks for one.
+inline vantrel::RunOutcome RunTypingWhenAsked(vantrel::Console& console, Qt::Key key) {
+    When(
+        &console, [&console] { return console.Screen()->ScreenText().contains(QStringLiteral("Press any key")); },
+        [&console, key] { QTest::keyClick(console.Screen(), key); });
+    return console.Run({QString::fromLatin1(kLine)});
 }
 
 } // namespace console_driver

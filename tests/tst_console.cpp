@@ -154,10 +154,7 @@ void TestConsole::typedKeysReachNodeBuilder() {
     PathPrefix path(standIn.Folder());
     Variables variables{{"VANTREL_STANDIN_WAIT_KEY", "1"}};
     Console console;
-    When(
-        &console, [&console] { return console.Screen()->ScreenText().contains(QStringLiteral("Press any key")); },
-        [&console] { QTest::keyClick(console.Screen(), Qt::Key_Q); });
-    const RunOutcome outcome = console.Run({QString::fromLatin1(kLine)});
+    const RunOutcome outcome = RunTypingWhenAsked(console, Qt::Key_Q);
     QCOMPARE(int(outcome.kind), int(RunOutcome::Kind::Exited));
     QCOMPARE(standIn.Runs().value(0).key, QStringLiteral("q"));
     QVERIFY2(console.Screen()->ScreenText().contains(QStringLiteral("key=q")),

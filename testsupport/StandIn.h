@@ -26,6 +26,7 @@ public:
         bool console{};            // Windows: has a console window (GetConsoleWindow)
         QString key;               // the key it read, when it waited for one
         QStringList resizes;       // each new size it was told of, as size
+        qint64 child{};            // Windows: the process id of the stand-in it started, when it started one
     };
 
     // Copies the stand-in (the one the build made, unless another is named) into a fresh folder as `name`, and
@@ -74,6 +75,8 @@ public:
                 runs.last().resizes << QString::fromUtf8(value);
             } else if (line.startsWith("console=")) {
                 runs.last().console = value == "1";
+            } else if (line.startsWith("child=")) {
+                runs.last().child = value.toLongLong();
             } else if (line.startsWith("key=")) {
                 runs.last().key = QString::fromUtf8(QByteArray::fromHex(value));
             }

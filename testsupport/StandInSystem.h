@@ -5,6 +5,7 @@
 // fake_nodebuilder.cpp.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -38,11 +39,17 @@ FILE* OpenLog(const std::string& path);
 bool Exists(const std::string& path);
 // What standard input is, and which one, so a test can tell an inherited handle from a new pipe.
 std::string StdinKind();
+// Appends a line to the log, when there is one.
+void LogLine(const std::string& line);
 // The platform's own lines of a run's record.
 void LogPlatform(FILE* log);
-// What a console program does on its terminal, as the variables ask (_REPLAY, _PROGRESS, _FLOOD, _WAIT_KEY).
-void TalkToTheTerminal();
-// Called again and again while the stand-in waits for its release file.
+// Writes to the terminal (Windows: the console).
+void WriteAll(const char* bytes, std::size_t size);
+// Reads one key as a "press any key" prompt does: at once, unechoed; echoes it itself; the key as Hex.
+std::string WaitForKey();
+// _CHILD=1 (Windows): another stand-in that only waits, as a program that NodeBuilder started would.
+void StartChild();
+// Called again and again while the stand-in waits for its release file: reports a new terminal size.
 void WhileWaiting();
 [[noreturn]] void Crash();
 

@@ -14,8 +14,6 @@ namespace standin {
 
 namespace {
 
-constexpr std::size_t kFloodChunk = std::size_t{64} * 1024;
-
 // What the three standard handles are, as a program asks: "<stdin><stdout><stderr>", 1 for a terminal.
 std::string Terminals() {
     std::string flags;
@@ -59,81 +57,6 @@ bool InUtf8Mode() {
     return tcgetattr(0, &modes) == 0 && (modes.c_iflag & IUTF8) != 0;
 }
 
-void WriteAll(const char* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(1, bytes, size);
-        if (written <= 0) {
-            return;
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-}
-
-void Replay(const char* path) {
-    if (FILE* file = std::fopen(path, "rb")) {
-        std::array<char, 4096> buffer{};
-        std::size_t count = 0;
-        while ((count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
-            WriteAll(buffer.data(), count);
-        }
-        std::fclose(file);
-    }
-}
-
-void DrawProgress() {
-    std::string text = "Working...\nProgress   0%";
-    for (int percent = 25; percent <= 100; percent += 25) {
-        text += "\b\b\b\b" + std::string(percent < 100 ? " " : "") + std::to_string(percent) + '%';
-    }
-    text += "\rProgress 100%\nDone.\n";
-    WriteAll(text.data(), text.size());
-}
-
-// At least `bytes` of numbered lines; with a release file, more until it exists.
-void Flood(long bytes, const std::string& release) {
-    const Clock::time_point start = Clock::now();
-    std::string buffer;
-    for (long line = 0; bytes > 0 || !release.empty(); ++line) {
-        std::string text = "line " + std::to_string(line) + " of the flood: abcdefghijklmnopqrstuvwxyz0123456789\n";
-        if (release.empty()) {
-            text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(bytes)));
-        }
-        bytes -= static_cast<long>(text.size());
-        buffer += text;
-        if (buffer.size() >= kFloodChunk || (bytes <= 0 && release.empty())) {
-            WriteAll(buffer.data(), buffer.size());
-            buffer.clear();
-            if (bytes <= 0 && !release.empty() && Released(release, start)) {
-                return;
-            }
-        }
-    }
-}
-
-// Reads one key as a "press any key" prompt does: at once, unechoed; echoes it itself.
-std::string WaitForKey() {
-    termios saved{};
-    const bool terminal = tcgetattr(0, &saved) == 0;
-    if (terminal) {
-        termios raw = saved;
-        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-        raw.c_cc[VMIN] = 1;
-        raw.c_cc[VTIME] = 0;
-        tcsetattr(0, TCSANOW, &raw);
-    }
-    const std::string prompt = "Press any key\n";
-    WriteAll(prompt.data(), prompt.size());
-    char key = 0;
-    const bool got = read(0, &key, 1) == 1;
-    if (terminal) {
-        tcsetattr(0, TCSANOW, &saved);
-    }
-    const std::string echo = got ? std::string("key=") + key + '\n' : std::string("no key\n");
-    WriteAll(echo.data(), echo.size());
-    return got ? Hex(std::string(1, key)) : std::string();
-}
-
 volatile std::sig_atomic_t g_resized = 0;
 
 void NoteResize(int /*signal*/) {
@@ -158,12 +81,7 @@ void ReportResize() {
     const std::string size = WindowSize();
     const std::string line = "size " + size + '\n';
     WriteAll(line.data(), line.size());
-    if (const std::string logPath = Variable("VANTREL_STANDIN_LOG"); !logPath.empty()) {
-        if (FILE* log = OpenLog(logPath)) {
-            std::fprintf(log, "winch=%s\n", size.c_str());
-            std::fclose(log);
-        }
-    }
+    LogLine("winch=" + size);
 }
 
 } // namespace
@@ -225,26 +143,40 @@ Start TakeStart() {
 
 void LogPlatform(FILE* /*log*/) {}
 
-void TalkToTheTerminal() {
-    if (const std::string replay = Variable("VANTREL_STANDIN_REPLAY"); !replay.empty()) {
-        Replay(replay.c_str());
-    }
-    if (Number(Variable("VANTREL_STANDIN_PROGRESS")) != 0) {
-        DrawProgress();
-    }
-    if (const long bytes = Number(Variable("VANTREL_STANDIN_FLOOD")); bytes > 0) {
-        Flood(bytes, Variable("VANTREL_STANDIN_FLOOD_UNTIL"));
-    }
-    if (Number(Variable("VANTREL_STANDIN_WAIT_KEY")) != 0) {
-        const std::string key = WaitForKey();
-        if (const std::string logPath = Variable("VANTREL_STANDIN_LOG"); !logPath.empty()) {
-            if (FILE* log = OpenLog(logPath)) {
-                std::fprintf(log, "key=%s\n", key.c_str());
-                std::fclose(log);
-            }
+void WriteAll(const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(1, bytes, size);
+        if (written <= 0) {
+            return;
         }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
     }
 }
+
+std::string WaitForKey() {
+    termios saved{};
+    const bool terminal = tcgetattr(0, &saved) == 0;
+    if (terminal) {
+        termios raw = saved;
+        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+        raw.c_cc[VMIN] = 1;
+        raw.c_cc[VTIME] = 0;
+        tcsetattr(0, TCSANOW, &raw);
+    }
+    const std::string prompt = "Press any key\n";
+    WriteAll(prompt.data(), prompt.size());
+    char key = 0;
+    const bool got = read(0, &key, 1) == 1;
+    if (terminal) {
+        tcsetattr(0, TCSANOW, &saved);
+    }
+    const std::string echo = got ? std::string("key=") + key + '\n' : std::string("no key\n");
+    WriteAll(echo.data(), echo.size());
+    return got ? Hex(std::string(1, key)) : std::string();
+}
+
+void StartChild() {}
 
 void WhileWaiting() {
     ReportResize();

@@ -9,15 +9,18 @@
 //   _WAIT_FOR=f   run until the file f exists, so a test decides when it ends
 //   _WINCH=1      while it waits for _WAIT_FOR, log each new terminal size it is told of (SIGWINCH) as
 //                 "winch=<columns>x<rows>" and print it as "size <columns>x<rows>"
+//   _CHILD=1      Windows: start a stand-in of its own that only waits, and log its process id as "child=<pid>"
+//   _CONSOLE_DEVICE=1  Windows: talk to the console through its device (CONOUT$, CONIN$), not the standard handles
 //   _CRASH=1      end by a crash: abort() on POSIX, an access violation on Windows
 //   _EXIT=n       end with status n (0 otherwise)
-// (_IGNORE_HUP, _REPLAY, _PROGRESS, _FLOOD, _WAIT_KEY and _WINCH are for a terminal, and POSIX only.) A file
-// waited for that never comes is given up on after ten seconds, with exit status 124.
+// (_IGNORE_HUP is POSIX only; _REPLAY, _PROGRESS, _FLOOD, _WAIT_KEY and _WINCH are for a terminal or a console;
+// on Windows _WINCH looks for a new console size while it waits.) A file waited for that never comes is given up
+// on after ten seconds, with exit status 124.
 // Each run is written as lines: "run", "cwd=<hex>", "stdin=<kind>:<device>:<inode>", "tty=<three 0/1 for
-// standard input, output, error>", "size=<columns>x<rows>" (the terminal's, or "none"), "leader=<0/1>" (leads
-// its session and its terminal's foreground group), "signals=<ignored>/<blocked>" (the numbers of the signals
-// it started with ignored and blocked, each list comma-separated), "utf8=<0/1>" (its terminal is in UTF-8 mode),
-// "argc=<n>", "arg=<hex>"..., "end". On Windows a console stands for the terminal: "tty=" tells which standard
+// standard input, output, error>", "size=<columns>x<rows>" (the terminal's or the console window's, or "none"),
+// "leader=<0/1>" (leads its session and its terminal's foreground group), "signals=<ignored>/<blocked>" (the numbers of
+// the signals it started with ignored and blocked, each list comma-separated), "utf8=<0/1>" (its terminal is in UTF-8
+// mode), "argc=<n>", "arg=<hex>"..., "end". On Windows a console stands for the terminal: "tty=" tells which standard
 // handles are a console (GetConsoleMode succeeds on them), and a line "console=<0/1>" whether the process has a
 // console window (GetConsoleWindow), as Windows gives a console program started by a windowed one.
 // Hex keeps every byte of an argument intact, blanks and non-ASCII letters included. On Windows the arguments
@@ -25,6 +28,8 @@
 // runtime's argv would have passed them through the 8-bit code page first.
 #include "StandInSystem.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <thread>
 
@@ -60,6 +65,15 @@ bool Released(const std::string& path, Clock::time_point since) {
     return Exists(path);
 }
 
+void LogLine(const std::string& line) {
+    if (const std::string logPath = Variable("VANTREL_STANDIN_LOG"); !logPath.empty()) {
+        if (FILE* log = OpenLog(logPath)) {
+            std::fprintf(log, "%s\n", line.c_str());
+            std::fclose(log);
+        }
+    }
+}
+
 } // namespace standin
 
 using namespace standin;
@@ -67,6 +81,65 @@ using namespace standin;
 namespace {
 
 constexpr std::chrono::milliseconds kReleasePoll{5};
+constexpr std::size_t kFloodChunk = std::size_t{64} * 1024;
+
+void Replay(const char* path) {
+    if (FILE* file = std::fopen(path, "rb")) {
+        std::array<char, 4096> buffer{};
+        std::size_t count = 0;
+        while ((count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+            WriteAll(buffer.data(), count);
+        }
+        std::fclose(file);
+    }
+}
+
+void DrawProgress() {
+    std::string text = "Working...\nProgress   0%";
+    for (int percent = 25; percent <= 100; percent += 25) {
+        text += "\b\b\b\b" + std::string(percent < 100 ? " " : "") + std::to_string(percent) + '%';
+    }
+    text += "\rProgress 100%\nDone.\n";
+    WriteAll(text.data(), text.size());
+}
+
+// At least `bytes` of numbered lines; with a release file, more until it exists.
+void Flood(long bytes, const std::string& release) {
+    const Clock::time_point start = Clock::now();
+    std::string buffer;
+    for (long line = 0; bytes > 0 || !release.empty(); ++line) {
+        std::string text = "line " + std::to_string(line) + " of the flood: abcdefghijklmnopqrstuvwxyz0123456789\n";
+        if (release.empty()) {
+            text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(bytes)));
+        }
+        bytes -= static_cast<long>(text.size());
+        buffer += text;
+        if (buffer.size() >= kFloodChunk || (bytes <= 0 && release.empty())) {
+            WriteAll(buffer.data(), buffer.size());
+            buffer.clear();
+            if (bytes <= 0 && !release.empty() && Released(release, start)) {
+                return;
+            }
+        }
+    }
+}
+
+// What a console program does on its terminal, as the variables ask.
+void TalkToTheTerminal() {
+    if (const std::string replay = Variable("VANTREL_STANDIN_REPLAY"); !replay.empty()) {
+        Replay(replay.c_str());
+    }
+    if (Number(Variable("VANTREL_STANDIN_PROGRESS")) != 0) {
+        DrawProgress();
+    }
+    if (const long bytes = Number(Variable("VANTREL_STANDIN_FLOOD")); bytes > 0) {
+        Flood(bytes, Variable("VANTREL_STANDIN_FLOOD_UNTIL"));
+    }
+    StartChild();
+    if (Number(Variable("VANTREL_STANDIN_WAIT_KEY")) != 0) {
+        LogLine("key=" + WaitForKey());
+    }
+}
 
 } // namespace
 

@@ -1,23 +1,13 @@
 #include "BuildRunner.h"
 
+#include "PseudoTerminal.h"
+
 namespace vantrel {
 
-BuildRunner::BuildRunner(Place place) : m_place(place) {}
-
-BuildRunner::~BuildRunner() = default;
-
 bool BuildRunner::UsesConsole() const {
-    return false; // the system gives NodeBuilder a console of its own
-}
-
-RunOutcome BuildRunner::Run(const BuildRequest& request) {
-    return RunAndWait(request.commandLine);
-}
-
-void BuildRunner::CloseConsole() {}
-
-Console* BuildRunner::ConsoleWindow() const {
-    return nullptr;
+    // Without a pseudo console (Windows 10 before 1809) the system gives NodeBuilder a console window of its own,
+    // as it does when asked for the terminal.
+    return m_place != Place::Terminal && PseudoTerminal::Available();
 }
 
 } // namespace vantrel

@@ -1,4 +1,4 @@
-#include "PseudoTerminal.h"
+#include "PseudoTerminal_posix.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -39,7 +39,7 @@ QString SystemProblem(const char* what) {
 
 } // namespace
 
-PseudoTerminal::PseudoTerminal(int columns, int rows, QObject* parent) : QObject(parent) {
+PseudoTerminal::System::System(PseudoTerminal& owner, int columns, int rows) : m_owner(owner) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0) {
         m_problem = SystemProblem("posix_openpt");
@@ -67,21 +67,21 @@ PseudoTerminal::PseudoTerminal(int columns, int rows, QObject* parent) : QObject
     m_master = master;
     Resize(columns, rows);
 
-    m_reader = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
-    connect(m_reader, &QSocketNotifier::activated, this, [this] { ReadAvailable(kReadSliceMs); });
-    m_writer = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
+    m_reader = new QSocketNotifier(m_master, QSocketNotifier::Read, &owner);
+    QObject::connect(m_reader, &QSocketNotifier::activated, &owner, [this] { ReadAvailable(kReadSliceMs); });
+    m_writer = new QSocketNotifier(m_master, QSocketNotifier::Write, &owner);
     m_writer->setEnabled(false);
-    connect(m_writer, &QSocketNotifier::activated, this, &PseudoTerminal::WritePending);
+    QObject::connect(m_writer, &QSocketNotifier::activated, &owner, [this] { WritePending(); });
 }
 
-PseudoTerminal::~PseudoTerminal() {
+PseudoTerminal::System::~System() {
     CloseSlave();
     if (m_master >= 0) {
         ::close(m_master);
     }
 }
 
-std::function<void()> PseudoTerminal::ChildSetup() const {
+std::function<void()> PseudoTerminal::System::ChildSetup() const {
     const int slave = m_slave;
     return [slave] {
         // The child is no group leader yet, so setsid cannot fail; without a controlling terminal the
@@ -107,32 +107,54 @@ std::function<void()> PseudoTerminal::ChildSetup() const {
     };
 }
 
+PseudoTerminal::PseudoTerminal(int columns, int rows, QObject* parent)
+    : QObject(parent), m_system(std::make_unique<System>(*this, columns, rows)), m_problem(m_system->Problem()) {}
+
+PseudoTerminal::~PseudoTerminal() = default;
+
+bool PseudoTerminal::Available() {
+    return true;
+}
+
 void PseudoTerminal::Attach(qint64 pid, const QString& program) {
     m_session = pid;
-    // Only the session holds the far end now, so a read that fails with EIO means all of it has let go.
-    CloseSlave();
+    m_system->CloseSlave();
     emit Started(program);
 }
 
 void PseudoTerminal::Detach() {
     // A read that finds nothing waits for the kernel to pass on what is in flight, so this gets the last words.
-    ReadAvailable(-1);
+    m_system->ReadAvailable(-1);
     m_session = 0;
+    m_system->Forget();
+}
+
+void PseudoTerminal::Write(const QByteArray& bytes) {
+    if (IsRunning()) {
+        m_system->Write(bytes);
+    }
+}
+
+void PseudoTerminal::Resize(int columns, int rows) const {
+    m_system->Resize(columns, rows);
+}
+
+void PseudoTerminal::System::Forget() {
     m_pending.clear();
     if (m_writer != nullptr) {
         m_writer->setEnabled(false);
     }
 }
 
-void PseudoTerminal::Write(const QByteArray& bytes) {
-    if (!IsRunning() || m_master < 0) {
+void PseudoTerminal::System::Write(const QByteArray& bytes) {
+    if (m_master < 0) {
         return;
     }
     m_pending.append(bytes.left(kPendingLimit - m_pending.size()));
     WritePending();
 }
 
-void PseudoTerminal::Resize(int columns, int rows) const {
+void PseudoTerminal::System::Resize(int columns, int rows) const {
     if (m_master < 0) {
         return;
     }
@@ -158,7 +180,7 @@ void PseudoTerminal::HangUp() {
     });
 }
 
-void PseudoTerminal::ReadAvailable(qint64 sliceMs) {
+void PseudoTerminal::System::ReadAvailable(qint64 sliceMs) {
     if (m_master < 0) {
         return;
     }
@@ -168,7 +190,7 @@ void PseudoTerminal::ReadAvailable(qint64 sliceMs) {
     while (sliceMs < 0 || !slice.hasExpired(sliceMs)) {
         const ssize_t count = ::read(m_master, buffer.data(), buffer.size());
         if (count > 0) {
-            emit Received(QByteArray(buffer.data(), count));
+            emit m_owner.Received(QByteArray(buffer.data(), count));
             continue;
         }
         if (count < 0 && errno == EINTR) {
@@ -182,7 +204,7 @@ void PseudoTerminal::ReadAvailable(qint64 sliceMs) {
     }
 }
 
-void PseudoTerminal::WritePending() {
+void PseudoTerminal::System::WritePending() {
     while (!m_pending.isEmpty()) {
         const ssize_t count = ::write(m_master, m_pending.constData(), static_cast<size_t>(m_pending.size()));
         if (count > 0) {
@@ -199,7 +221,7 @@ void PseudoTerminal::WritePending() {
     m_writer->setEnabled(!m_pending.isEmpty());
 }
 
-void PseudoTerminal::CloseSlave() {
+void PseudoTerminal::System::CloseSlave() {
     if (m_slave >= 0) {
         ::close(m_slave);
         m_slave = -1;
