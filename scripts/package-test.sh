@@ -53,5 +53,5 @@ gzip -t "$man" && zgrep -q '^\.SH FILES' "$man" || fail "$man is no gzipped man 
 # The unpacked program on its own: no library path from the build, the system's libraries only.
 [ -x "$BUILD_DIR/tests/xwindow" ] || fail "$BUILD_DIR/tests/xwindow was not built (libxcb1-dev missing?)"
 env -u LD_LIBRARY_PATH bash "$ROOT/tests/smoke.sh" "$root/usr/bin/$program" "$BUILD_DIR/tests/xwindow" \
-    "$BUILD_DIR/tests/fake_nodebuilder"
+    "$BUILD_DIR/tests/fake_nodebuilder" "$BUILD_DIR/tests/control_centres"
 echo "package test passed: $(basename "$deb"), $(stat -c %s "$deb") bytes, installs $id"
