@@ -1,9 +1,11 @@
 #pragma once
 
 #include "Console.h"
+#include "SaveOutput.h"
 #include "TerminalScreen.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
 
@@ -39,5 +41,24 @@ inline vantrel::RunOutcome RunTypingWhenAsked(vantrel::Console& console, Qt::Key
         [&console, key] { QTest::keyClick(console.Screen(), key); });
     return console.Run({QString::fromLatin1(kLine)});
 }
+
+// Answers the question for a file name with `name` ("" for Cancel) and keeps the names suggested.
+class SaveNameAnswerer final {
+public:
+    explicit SaveNameAnswerer(QString name)
+        : m_previous(
+              vantrel::SetSaveNameHandler([this, name = std::move(name)](QWidget* /*parent*/, const QString& offered) {
+                  suggested.append(offered);
+                  return name;
+              })) {}
+    SaveNameAnswerer(const SaveNameAnswerer&) = delete;
+    SaveNameAnswerer& operator=(const SaveNameAnswerer&) = delete;
+    ~SaveNameAnswerer() { vantrel::SetSaveNameHandler(m_previous); }
+
+    QStringList suggested;
+
+private:
+    vantrel::SaveNameHandler m_previous;
+};
 
 } // namespace console_driver

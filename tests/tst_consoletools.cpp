@@ -57,24 +57,6 @@ private:
     AnnouncementListener m_previous;
 };
 
-// Answers the question for a file name with `name` ("" for Cancel) and keeps the names suggested.
-class SaveNameAnswerer final {
-public:
-    explicit SaveNameAnswerer(QString name)
-        : m_previous(SetSaveNameHandler([this, name = std::move(name)](QWidget* /*parent*/, const QString& offered) {
-              suggested.append(offered);
-              return name;
-          })) {}
-    SaveNameAnswerer(const SaveNameAnswerer&) = delete;
-    SaveNameAnswerer& operator=(const SaveNameAnswerer&) = delete;
-    ~SaveNameAnswerer() { SetSaveNameHandler(m_previous); }
-
-    QStringList suggested;
-
-private:
-    SaveNameHandler m_previous;
-};
-
 // Files of this process may grow to `bytes` at most while this object lives: a disk that fills up.
 class FileSizeLimit final {
 public:

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtMath>
 
@@ -125,6 +126,15 @@ void TestWindowsConsole::theConsoleShowsWhatNodeBuilderWroteAndKeepsIt() {
     QVERIFY2(first >= 0, qPrintable(console.Screen()->Text().left(2000)));
     QCOMPARE(shown.mid(first, lines.size()), lines);
     QCOMPARE(shown.constLast(), QStringLiteral("NodeBuilder finished."));
+    // Ctrl+Shift+S saves what the console shows.
+    const QTemporaryDir folder;
+    const QString saved = folder.filePath(QStringLiteral("output.txt"));
+    const SaveNameAnswerer answerer(saved);
+    QVERIFY(QTest::qWaitForWindowActive(&console));
+    QTest::keyClick(console.Screen(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), console.Screen()->Text() + u'\n');
 }
 
 void TestWindowsConsole::nodeBuilderSeesAConsoleOfTheConsolesSize_data() {
