@@ -13,9 +13,7 @@ source "$ROOT/scripts/setup.sh"
 VTERM_VERSION=$(dpkg-query -W -f='${Version}' libvterm-dev | sed 's/-[^-]*$//')
 CC=x86_64-w64-mingw32-gcc-posix
 CFLAGS=(-O2 -std=c99)
-key=$(printf '%s\n' "$VTERM_VERSION" "$CC" "${CFLAGS[@]}" | sha256sum | cut -c1-10)
-CACHE="${VANTREL_CACHE:-$HOME/.cache/vantrel-frontend}"
-PREFIX="$CACHE/libvterm-$VTERM_VERSION-mingw-$key"
+PREFIX=$(cache_prefix "libvterm-$VTERM_VERSION" "$VTERM_VERSION" "$CC" "${CFLAGS[@]}")
 
 cached_prefix_ready "$PREFIX" libvterm-windows && exit 0
 

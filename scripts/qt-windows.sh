@@ -19,9 +19,7 @@ QT_FEATURES=(
     -DFEATURE_printsupport=OFF -DFEATURE_vulkan=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF
     -DFEATURE_tabletevent=OFF -DFEATURE_dynamicgl=OFF
 )
-key=$(printf '%s\n' "$QT_VERSION" "${QT_FEATURES[@]}" | sha256sum | cut -c1-10)
-CACHE="${VANTREL_CACHE:-$HOME/.cache/vantrel-frontend}"
-PREFIX="$CACHE/qt-$QT_VERSION-mingw-$key"
+PREFIX=$(cache_prefix "qt-$QT_VERSION" "$QT_VERSION" "${QT_FEATURES[@]}")
 
 cached_prefix_ready "$PREFIX" qt-windows && exit 0
 

@@ -57,6 +57,16 @@ install_missing_packages() {
 # The builds kept once per machine in the cache folder (Qt and libvterm for Windows). One build of a prefix at a
 # time: a second run (another work tree, say) waits for the first, then uses its result. True, with the prefix
 # printed, when the prefix is complete; false, holding the prefix's lock, when the caller is to build it.
+# cache_prefix NAME PART...: the cache folder for a Windows build of NAME, keyed by the parts that make it
+# (version, compiler, options), so a change to any of them builds anew beside the old.
+cache_prefix() {
+    local name=$1
+    shift
+    local key
+    key=$(printf '%s\n' "$@" | sha256sum | cut -c1-10)
+    echo "${VANTREL_CACHE:-$HOME/.cache/vantrel-frontend}/$name-mingw-$key"
+}
+
 cached_prefix_ready() {
     local prefix=$1 name=$2
     if [ -f "$prefix/.complete" ]; then
